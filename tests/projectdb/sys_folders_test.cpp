@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "qe/projectdb/sys.h"
+#include "support/scoped_env.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using qe::test::ScopedEnv;
+using qe::test::TempDir;
+
+void WriteFile(const fs::path& path) { std::ofstream(path) << "data"; }
+
+TEST(SysFolders, LocalTempFolderIsNotNetwork) {
+  ScopedEnv env("QE_PROJECTDB_NETWORK_PATHS", nullptr);
+  TempDir dir;
+  EXPECT_FALSE(QeProjectDb_Sys_IsNetworkPath(dir.path().wstring()));
+  // A database file that does not exist yet: its folder decides.
+  EXPECT_FALSE(QeProjectDb_Sys_IsNetworkPath(dir.FileW("new/deeper/project.db")));
+  EXPECT_FALSE(QeProjectDb_Sys_IsNetworkPath(L""));
+}
+
+TEST(SysFolders, ConfiguredPrefixesCountAsNetwork) {
+  TempDir dir;
+  const std::string share = dir.File("share");
+  const std::string other = dir.File("other");
+  ScopedEnv env("QE_PROJECTDB_NETWORK_PATHS",
+                ("/nonexistent/mnt::" + share + "/:" + other).c_str());
+  EXPECT_TRUE(QeProjectDb_Sys_IsNetworkPath(CQeStringW::FromUtf8(share)));
+  EXPECT_TRUE(QeProjectDb_Sys_IsNetworkPath(CQeStringW::FromUtf8(share + "/p/db.sqlite")));
+  EXPECT_TRUE(QeProjectDb_Sys_IsNetworkPath(CQeStringW::FromUtf8(other + "/x")));
+  EXPECT_TRUE(QeProjectDb_Sys_IsNetworkPath(L"/nonexistent/mnt/a.db"));
+  EXPECT_TRUE(QeProjectDb_Sys_IsNetworkPath(CQeStringW::FromUtf8(share + "/../share/q")));
+  // Whole folder names only: "share2" is not under "share".
+  EXPECT_FALSE(QeProjectDb_Sys_IsNetworkPath(CQeStringW::FromUtf8(share + "2/db.sqlite")));
+  EXPECT_FALSE(QeProjectDb_Sys_IsNetworkPath(CQeStringW::FromUtf8(dir.File("local/db"))));
+}
+
+TEST(SysFolders, RelativePathsAreResolvedFromTheWorkingFolder) {
+  TempDir dir;
+  const fs::path previous = fs::current_path();
+  fs::current_path(dir.path());
+  ScopedEnv env("QE_PROJECTDB_NETWORK_PATHS", dir.File("mnt").c_str());
+  EXPECT_TRUE(QeProjectDb_Sys_IsNetworkPath(L"mnt/db.sqlite"));
+  EXPECT_FALSE(QeProjectDb_Sys_IsNetworkPath(L"local/db.sqlite"));
+  fs::current_path(previous);
+}
+
+TEST(SysFolders, DeleteFolderRemovesTheWholeTree) {
+  TempDir dir;
+  const fs::path run = dir.path() / "Proj 1" / "Run ä";
+  fs::create_directories(run / "sub" / "deeper");
+  WriteFile(run / "frame.tif");
+  WriteFile(run / "sub" / "deeper" / "x.png");
+  fs::permissions(run / "frame.tif", fs::perms::owner_read);
+  EXPECT_EQ(QeProjectDb_Sys_DeleteFolder(CQeStringW::FromUtf8(run.string())), 0);
+  EXPECT_FALSE(fs::exists(run));
+  EXPECT_TRUE(fs::exists(dir.path() / "Proj 1"));
+}
+
+TEST(SysFolders, DeleteFolderWithTrailingSlashRemovesALinkNotItsTarget) {
+  TempDir dir;
+  fs::create_directories(dir.path() / "target");
+  WriteFile(dir.path() / "target" / "keep.txt");
+  fs::create_directory_symlink(dir.path() / "target", dir.path() / "link");
+  EXPECT_EQ(QeProjectDb_Sys_DeleteFolder(dir.path().wstring() + L"/link/"), 0);
+  EXPECT_FALSE(fs::exists(fs::symlink_status(dir.path() / "link")));
+  EXPECT_TRUE(fs::exists(dir.path() / "target" / "keep.txt"));
+}
+
+TEST(SysFolders, DeleteFolderReportsNothing) {
+  TempDir dir;
+  EXPECT_EQ(QeProjectDb_Sys_DeleteFolder(dir.FileW("missing")), 0);
+  EXPECT_EQ(QeProjectDb_Sys_DeleteFolder(L""), 0);
+  EXPECT_EQ(QeProjectDb_Sys_DeleteFolder(L"/"), 0);
+  EXPECT_TRUE(fs::exists("/tmp"));
+  WriteFile(dir.path() / "plain.txt");
+  EXPECT_EQ(QeProjectDb_Sys_DeleteFolder(dir.FileW("plain.txt")), 0);
+}
+
+}  // namespace

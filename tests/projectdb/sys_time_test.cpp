@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "qe/core/date_time.h"
+#include "qe/projectdb/sys.h"
+#include "support/scoped_env.h"
+
+namespace {
+
+using qe::test::ScopedEnv;
+
+constexpr const char* kCentralEurope = "CET-1CEST,M3.5.0,M10.5.0/3";
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// 31 January 2024, 13:45:01.007 local time.
+double January31() { return CQeDateTime(31, 0, 2024, 13, 45, 1, 7).GetJDN(); }
+
+TEST(SysTime, FileStampParts) {
+  ScopedEnv tz("TZ", kCentralEurope);
+  const double jdn = January31();
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormatForFile(jdn, true, false, true), L"20240131_007");
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormatForFile(jdn, true, true, true), L"20240131_134501_007");
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormatForFile(jdn, true, false, false), L"20240131");
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormatForFile(jdn, false, true, false), L"134501");
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormatForFile(jdn, false, true, true), L"134501_007");
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormatForFile(jdn, false, false, true), L"007");
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormatForFile(jdn, false, false, false), L"");
+}
+
+TEST(SysTime, FileStampUsesTheLocalDate) {
+  ScopedEnv tz("TZ", kCentralEurope);
+  // 23:30 UTC on 28 February is already the leap day in Central Europe.
+  const double jdn = CQeDateTime::FromUnixMilliseconds(1709163000000).GetJDN();
+  ASSERT_EQ(CQeDateTime(jdn).GetHour(CQeDateTime::TimeZone(1)), 23);
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormatForFile(jdn, true, true, false), L"20240229_003000");
+  ScopedEnv utc("TZ", "UTC0");
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormatForFile(jdn, true, true, false), L"20240228_233000");
+}
+
+TEST(SysTime, FixedTimeText) {
+  ScopedEnv tz("TZ", kCentralEurope);
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormatTimeHHMMSSmmm(January31()), L"13:45:01.007");
+  const double lastMs = CQeDateTime(29, 1, 2024, 23, 59, 59, 999).GetJDN();
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormatTimeHHMMSSmmm(lastMs), L"23:59:59.999");
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormatTimeHHMMSSmmm(kNaN), L"");
+}
+
+TEST(SysTime, SystemTimeFields) {
+  ScopedEnv tz("TZ", kCentralEurope);
+  SQeSystemTime st;
+  QeProjectDb_Sys_JdnToST(CQeDateTime(29, 1, 2024, 0, 15, 30, 250).GetJDN(), &st);
+  EXPECT_EQ(st.wYear, 2024);
+  EXPECT_EQ(st.wMonth, 2);
+  EXPECT_EQ(st.wDay, 29);
+  EXPECT_EQ(st.wDayOfWeek, 4);
+  EXPECT_EQ(st.wHour, 0);
+  EXPECT_EQ(st.wMinute, 15);
+  EXPECT_EQ(st.wSecond, 30);
+  EXPECT_EQ(st.wMilliseconds, 250);
+
+  QeProjectDb_Sys_JdnToST(kNaN, &st);
+  EXPECT_EQ(st.wYear, 0);
+  EXPECT_EQ(st.wMonth, 0);
+  QeProjectDb_Sys_JdnToST(2460370.0, nullptr);
+}
+
+TEST(SysTime, NowAndParse) {
+  const double before = CQeDateTime::UNow().GetJDN();
+  const double now = QeProjectDb_Sys_JdnNow();
+  EXPECT_GE(now, before);
+  EXPECT_LT(now - before, 1.0);
+  EXPECT_EQ(QeProjectDb_Sys_JdnParse(L"2024-02-29 12:00"), -1.0);
+  EXPECT_EQ(QeProjectDb_Sys_JdnParse(L""), -1.0);
+}
+
+// Locale texts: ICU's data decides the exact wording, so these check the
+// parts that every ICU release agrees on.
+class SysLocaleTexts : public ::testing::Test {
+ protected:
+  ScopedEnv tz_{"TZ", kCentralEurope};
+  ScopedEnv time_{"LC_TIME", nullptr};
+  ScopedEnv lang_{"LANG", nullptr};
+  double leapAfternoon_ = CQeDateTime(29, 1, 2024, 13, 45, 1, 7).GetJDN();
+};
+
+TEST_F(SysLocaleTexts, UnitedStates) {
+  ScopedEnv all("LC_ALL", "en_US.UTF-8");
+  const double jdn = leapAfternoon_;
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormatDateShort(jdn), L"2/29/24");
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormatDateDM(jdn), L"2/29");
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormatDateLong(jdn), L"February 29, 2024");
+  const CQeStringW timeLong = QeProjectDb_Sys_JdnFormatTimeLong(jdn);
+  EXPECT_EQ(timeLong.Find(L"1:45:01"), 0) << timeLong.ToUtf8();
+  EXPECT_GT(timeLong.Find(L"PM"), 0);
+  const CQeStringW timeShort = QeProjectDb_Sys_JdnFormatTimeShort(jdn);
+  EXPECT_EQ(timeShort.Find(L"1:45"), 0);
+  EXPECT_EQ(timeShort.Find(L":01"), -1);
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormat(jdn), L"2/29/24 " + timeLong);
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormatShort(jdn), L"2/29/24 " + timeShort);
+  EXPECT_EQ(QeProjectDb_Sys_DayJdnFormatShort(jdn), L"Thu 2/29/24 " + timeShort);
+}
+
+TEST_F(SysLocaleTexts, Germany) {
+  ScopedEnv all("LC_ALL", "de_DE.UTF-8");
+  const double jdn = leapAfternoon_;
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormatDateShort(jdn), L"29.02.24");
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormatDateDM(jdn), L"29.02");
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormatDateLong(jdn), L"29. Februar 2024");
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormatTimeLong(jdn), L"13:45:01");
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormatTimeShort(jdn), L"13:45");
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormat(jdn), L"29.02.24 13:45:01");
+  EXPECT_EQ(QeProjectDb_Sys_DayJdnFormatShort(jdn), L"Do. 29.02.24 13:45");
+}
+
+TEST_F(SysLocaleTexts, YearFirstPatternLosesItsLeadingSeparator) {
+  ScopedEnv all("LC_ALL", "ja_JP.UTF-8");
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormatDateShort(leapAfternoon_), L"2024/02/29");
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormatDateDM(leapAfternoon_), L"02/29");
+}
+
+TEST_F(SysLocaleTexts, LocaleComesFromLcTimeThenLang) {
+  ScopedEnv all("LC_ALL", nullptr);
+  {
+    ScopedEnv lang("LANG", "de_DE.UTF-8");
+    EXPECT_EQ(QeProjectDb_Sys_JdnFormatDateShort(leapAfternoon_), L"29.02.24");
+    ScopedEnv time("LC_TIME", "en_US.UTF-8");
+    EXPECT_EQ(QeProjectDb_Sys_JdnFormatDateShort(leapAfternoon_), L"2/29/24");
+  }
+  // No locale at all: the POSIX locale still formats.
+  const CQeStringW text = QeProjectDb_Sys_JdnFormat(leapAfternoon_);
+  EXPECT_NE(text.Find(L"29"), -1) << text.ToUtf8();
+  EXPECT_NE(text.Find(L"45"), -1) << text.ToUtf8();
+}
+
+TEST_F(SysLocaleTexts, TextsShowTheLocalZone) {
+  ScopedEnv all("LC_ALL", "de_DE.UTF-8");
+  // 23:30 UTC on 28 February is 00:30 on the leap day in Central Europe.
+  const double jdn = CQeDateTime::FromUnixMilliseconds(1709163000000).GetJDN();
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormatShort(jdn), L"29.02.24 00:30");
+  ScopedEnv utc("TZ", "UTC0");
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormatShort(jdn), L"28.02.24 23:30");
+}
+
+TEST_F(SysLocaleTexts, UnformattableValuesGiveEmptyTexts) {
+  ScopedEnv all("LC_ALL", "en_US.UTF-8");
+  for (double bad : {kNaN, std::numeric_limits<double>::infinity(), 1e30}) {
+    EXPECT_EQ(QeProjectDb_Sys_JdnFormat(bad), L"");
+    EXPECT_EQ(QeProjectDb_Sys_JdnFormatShort(bad), L"");
+    EXPECT_EQ(QeProjectDb_Sys_DayJdnFormatShort(bad), L"");
+    EXPECT_EQ(QeProjectDb_Sys_JdnFormatDateLong(bad), L"");
+    EXPECT_EQ(QeProjectDb_Sys_JdnFormatDateShort(bad), L"");
+    EXPECT_EQ(QeProjectDb_Sys_JdnFormatDateDM(bad), L"");
+    EXPECT_EQ(QeProjectDb_Sys_JdnFormatTimeLong(bad), L"");
+    EXPECT_EQ(QeProjectDb_Sys_JdnFormatTimeShort(bad), L"");
+    EXPECT_EQ(QeProjectDb_Sys_JdnFormatForFile(bad, true, true, true), L"");
+  }
+}
+
+}  // namespace
