@@ -138,7 +138,8 @@ struct SQeProjectDbSearchParser {
   bool MatchDate();
   // "h:mm" or "h:mm:ss", blanks allowed around the colons, then blanks and
   // an optional "am"/"pm" (any case) are consumed. On the 12-hour clock
-  // "12 am" is 0 o'clock and "12 pm" noon; "pm" adds 12 to the hours 1 to 11.
+  // "12 am" is 0 o'clock and "12 pm" noon; "pm" adds 12 to the hours 0 to 11;
+  // an hour above 12 with "am" or "pm" is no time.
   // Zero fields ("10:00", "0:30") are accepted. Needs hour below 24, minute
   // and second below 60. The date value becomes the JDN of that time today
   // (local zone).

@@ -187,6 +187,7 @@ bool SQeProjectDbSearchParser::MatchTime() {
     const wchar_t ampm = Lower(CurrChar());
     if (ampm == L'a' || ampm == L'p') {
       MoveChar(2);
+      if (hour > 12) return false;
       if (ampm == L'a' && hour == 12) hour = 0;
       if (ampm == L'p' && hour < 12) hour += 12;
     }

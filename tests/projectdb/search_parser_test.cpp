@@ -1,0 +1,190 @@
+// How the search parser reads a text: tokens, word lists, sub-queries and
+// where it stops.
+#include <gtest/gtest.h>
+
+#include "projectdb/search_test_util.h"
+
+namespace {
+
+using P = SQeProjectDbSearchParser;
+
+std::vector<std::wstring> Words(const P& parser) {
+  std::vector<std::wstring> out;
+  for (const CQeStringW& w : parser.vectWordlist) out.push_back(w.str());
+  return out;
+}
+
+std::wstring Rest(const P& parser, int pos) { return parser.wszQuery.str().substr(pos); }
+
+TEST(SearchParser, SpecifierKeywordsIgnoreCaseAndNeedNoDelimiter) {
+  P parser(L"LaBeLs");
+  EXPECT_TRUE(parser.MatchSpecifier(P::s_vectAllSpecifiers));
+  EXPECT_EQ(parser.eSpecifier, P::eSpecifierLabel);
+  EXPECT_EQ(parser.wszToken.str(), L"label");
+  EXPECT_EQ(parser.CurrChar(), L's');
+  P shortText(L"lab");
+  EXPECT_FALSE(shortText.MatchSpecifier(P::s_vectAllSpecifiers));
+  EXPECT_EQ(shortText.iPos, 0);
+}
+
+TEST(SearchParser, ComparatorIsOnlyTheCurrentCharacter) {
+  const P::EQeComparator words[] = {P::eComparatorContains, P::eComparatorEquals};
+  P parser(L" :");
+  EXPECT_FALSE(parser.MatchComparator(words));
+  parser.MoveChar(1);
+  EXPECT_TRUE(parser.MatchComparator(words));
+  EXPECT_EQ(parser.eComparator, P::eComparatorContains);
+  P less(L"<");
+  EXPECT_FALSE(less.MatchComparator(words));
+}
+
+TEST(SearchParser, IntegerMustBeAboveZeroAndIsConsumedEitherWay) {
+  P parser(L"0042x");
+  EXPECT_TRUE(parser.MatchInteger());
+  EXPECT_EQ(parser.iIntValue, 42);
+  EXPECT_EQ(parser.wszToken.str(), L"0042");
+  P zero(L"000 ");
+  EXPECT_FALSE(zero.MatchInteger());
+  EXPECT_EQ(zero.iPos, 3);
+  P huge(L"99999999999999999999");
+  EXPECT_TRUE(huge.MatchInteger());
+  EXPECT_EQ(huge.iIntValue, 2147483647);
+}
+
+TEST(SearchParser, PhrasesNeedBothQuotesAndSomeText) {
+  P phrase(L"\"green cell\" x");
+  EXPECT_TRUE(phrase.MatchPhrase());
+  EXPECT_EQ(phrase.wszToken.str(), L"green cell");
+  EXPECT_EQ(phrase.iPos, 12);
+  P empty(L"\"\"x");
+  EXPECT_FALSE(empty.MatchPhrase());
+  EXPECT_EQ(empty.iPos, 2);
+  P open(L"\"green cell");
+  EXPECT_FALSE(open.MatchPhrase());
+  EXPECT_EQ(open.CurrLen(), 0);
+}
+
+TEST(SearchParser, WordsStopAtSpecifiersAndDropALeadingOperator) {
+  P parser(L"+cell -nuc\"leus\" labels +job:x");
+  EXPECT_TRUE(parser.MatchWordlist());
+  EXPECT_EQ(Words(parser), (std::vector<std::wstring>{L"cell", L"nuc\"leus\""}));
+  EXPECT_EQ(Rest(parser, parser.iPos), L"labels +job:x");
+  EXPECT_EQ(parser.iSetOperator, P::eSetOperatorNone);
+  P plusSpecifier(L"+job:x");
+  EXPECT_FALSE(plusSpecifier.MatchWord());
+  EXPECT_EQ(plusSpecifier.iPos, 0);
+  P lone(L"+ cell");
+  EXPECT_FALSE(lone.MatchWordlist());
+}
+
+TEST(SearchParser, UnterminatedPhraseEndsTheWordListAtTheEnd) {
+  P parser(L"cell \"abc def");
+  int stop = -1;
+  ASSERT_TRUE(parser.MatchQuery(&stop));
+  EXPECT_EQ(stop, parser.wszQuery.GetLength());
+  ASSERT_EQ(parser.vectItems.size(), 1u);
+  EXPECT_EQ(parser.vectItems[0].vectWords.size(), 1u);
+}
+
+TEST(SearchParser, EmptyPhraseStopsTheWordList) {
+  P parser(L"cell \"\" nucleus");
+  int stop = -1;
+  ASSERT_TRUE(parser.MatchQuery(&stop));
+  EXPECT_EQ(parser.vectItems[0].vectWords.size(), 1u);
+  EXPECT_EQ(Rest(parser, stop), L"nucleus");
+  P alone(L"\"\"");
+  EXPECT_FALSE(alone.MatchQuery(&stop));
+}
+
+TEST(SearchParser, PluralOfLabelIsNoWord) {
+  P parser(L"labels");
+  int stop = -1;
+  EXPECT_FALSE(parser.MatchQuery(&stop));
+  EXPECT_TRUE(parser.vectItems.empty());
+  P after(L"cell labels");
+  ASSERT_TRUE(after.MatchQuery(&stop));
+  EXPECT_EQ(Rest(after, stop), L"s");
+}
+
+TEST(SearchParser, BlankBetweenSpecifierAndComparatorStopsAfterTheKeyword) {
+  P alone(L"label :x");
+  int stop = -1;
+  EXPECT_FALSE(alone.MatchQuery(&stop));
+  P parser(L"cell label :x");
+  ASSERT_TRUE(parser.MatchQuery(&stop));
+  ASSERT_EQ(parser.vectItems.size(), 1u);
+  // Whitespace after the keyword is skipped before the position is reported.
+  EXPECT_EQ(Rest(parser, stop), L":x");
+}
+
+TEST(SearchParser, GeneralSubqueryTakesOperatorSpecifierComparatorAndWords) {
+  P parser(L"-PLATE= \"A 1\" b2 job:x");
+  ASSERT_TRUE(parser.MatchGenSubquery());
+  EXPECT_EQ(parser.curItem.iSetOperator, P::eSetOperatorExcept);
+  EXPECT_EQ(parser.curItem.eSpecifier, P::eSpecifierPlate);
+  EXPECT_EQ(parser.curItem.eComparator, P::eComparatorEquals);
+  ASSERT_EQ(parser.curItem.vectWords.size(), 2u);
+  EXPECT_EQ(parser.curItem.vectWords[0].str(), L"A 1");
+  EXPECT_EQ(Rest(parser, parser.iPos), L"job:x");
+  P noWords(L"label: ");
+  EXPECT_FALSE(noWords.MatchGenSubquery());
+  P dateWord(L"+date:1.2.2024");
+  EXPECT_FALSE(dateWord.MatchGenSubquery());
+  EXPECT_EQ(dateWord.iPos, 0);
+  EXPECT_TRUE(dateWord.MatchDateSubquery());
+  EXPECT_EQ(dateWord.curItem.iSetOperator, P::eSetOperatorUnion);
+}
+
+TEST(SearchParser, FirstLastRefusesAnOperator) {
+  P parser(L"+last:3");
+  EXPECT_FALSE(parser.MatchFirstlastSubquery());
+  EXPECT_EQ(parser.iPos, 1);
+  P blank(L"last: 3");
+  EXPECT_TRUE(blank.MatchFirstlastSubquery());
+  EXPECT_EQ(blank.curItem.iCount, 3);
+  EXPECT_EQ(blank.curItem.eSpecifier, P::eSpecifierLast);
+}
+
+TEST(SearchParser, QueryItemsInTextOrder) {
+  qe::test::ScopedTimeZone tz("UTC0");
+  P parser(L"  cell  job=a +assay:b date>1.2.2024 first:4  rest");
+  int stop = -1;
+  ASSERT_TRUE(parser.MatchQuery(&stop));
+  ASSERT_EQ(parser.vectItems.size(), 5u);
+  EXPECT_EQ(parser.vectItems[0].eSpecifier, P::eSpecifierNone);
+  EXPECT_EQ(parser.vectItems[1].eSpecifier, P::eSpecifierJob);
+  EXPECT_EQ(parser.vectItems[1].iSetOperator, P::eSetOperatorIntersect);
+  EXPECT_EQ(parser.vectItems[2].iSetOperator, P::eSetOperatorUnion);
+  EXPECT_EQ(parser.vectItems[3].eSpecifier, P::eSpecifierDate);
+  EXPECT_EQ(parser.vectItems[3].eComparator, P::eComparatorGreater);
+  EXPECT_DOUBLE_EQ(parser.vectItems[3].dDate, qe::test::UtcMidnightJdn(2024, 2, 1));
+  EXPECT_EQ(parser.vectItems[4].eSpecifier, P::eSpecifierFirst);
+  EXPECT_EQ(Rest(parser, stop), L"rest");
+}
+
+TEST(SearchParser, MatchingAgainContinuesUnlessReset) {
+  P parser(L"cell");
+  ASSERT_TRUE(parser.MatchQuery(nullptr));
+  P copy = parser;
+  EXPECT_FALSE(parser.MatchQuery(nullptr));
+  EXPECT_TRUE(parser.vectItems.empty());
+  parser.Reset();
+  EXPECT_EQ(parser.iPos, 0);
+  EXPECT_TRUE(parser.MatchQuery(nullptr));
+  EXPECT_EQ(copy.MakeSqlQuery().str(), parser.MakeSqlQuery().str());
+}
+
+TEST(SearchParser, CharacterAccessStaysInsideTheText) {
+  P parser(L"ab");
+  parser.MoveChar(-5);
+  EXPECT_EQ(parser.iPos, 0);
+  parser.MoveChar(2147483647);
+  EXPECT_EQ(parser.iPos, 2);
+  EXPECT_EQ(parser.CurrChar(), L'\0');
+  EXPECT_EQ(*parser.CurrPtr(), L'\0');
+  EXPECT_EQ(parser.CurrLen(), 0);
+  P withNull(CQeStringW(std::wstring(L"cell\0 label:x", 13)));
+  EXPECT_EQ(withNull.wszQuery.GetLength(), 4);
+}
+
+}  // namespace
