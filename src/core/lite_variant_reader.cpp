@@ -14,18 +14,19 @@ bool IsUnnamed(const wchar_t* name) { return !name || !*name; }
 
 // The numeric kinds (bool, int32, uint32, double) read as each other:
 // int32 and uint32 keep their 32 bits; a double beyond an integer's range
-// saturates and NaN gives the default.
+// saturates, and NaN read as anything but a double gives the default.
 template <typename T>
 T NumberAs(const qe::lv::Value& value, T def) {
   return std::visit(
       [def](const auto& x) -> T {
         using X = std::decay_t<decltype(x)>;
         if constexpr (std::is_same_v<X, double>) {
-          if (std::isnan(x)) return def;
-          if constexpr (std::is_same_v<T, bool>) {
-            return x != 0;
-          } else if constexpr (std::is_same_v<T, double>) {
+          if constexpr (std::is_same_v<T, double>) {
             return x;
+          } else if (std::isnan(x)) {
+            return def;
+          } else if constexpr (std::is_same_v<T, bool>) {
+            return x != 0;
           } else {
             if (x <= static_cast<double>(std::numeric_limits<T>::min())) {
               return std::numeric_limits<T>::min();

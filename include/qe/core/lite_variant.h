@@ -126,8 +126,9 @@ class CQeLiteVariantR {
   // The value of that name at the current level, or def when there is none
   // or it cannot be read as the asked type. A null or empty name reads the
   // unnamed value at the cursor (see NextValue). bool, int32, uint32 and
-  // double convert into each other (numbers out of an integer's range
-  // saturate, NaN gives def); texts and byte arrays read only as themselves.
+  // double convert into each other: int32 and uint32 keep their 32 bits, a
+  // double out of an integer's range saturates, a NaN read as bool or
+  // integer gives def. Texts and byte arrays read only as themselves.
   int32_t Get(const wchar_t* name, int32_t def) const;
   uint32_t Get(const wchar_t* name, uint32_t def) const;
   double Get(const wchar_t* name, double def) const;

@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "qe/core/lite_variant.h"
+#include "qe/core/status.h"
+
+namespace {
+
+std::vector<uint8_t> SampleBytes() {
+  CQeLiteVariantW w;
+  w.LevelBegin(L"Level");
+  w.Set(L"naïve", L"text");
+  w.Set(int32_t{5}, L"i");
+  w.Set(2.5, L"d");
+  w.Set(true, L"b");
+  const uint8_t raw[] = {9, 8, 7};
+  w.Set(CQeByteArray(raw, 3), L"bytes");
+  w.LevelBegin(nullptr);
+  w.Set(uint32_t{7}, L"u");
+  w.LevelEnd();
+  w.LevelEnd();
+  CQeLiteVariantR r;
+  w.Finalize(r);
+  return r.Data().bytes();
+}
+
+// Everything a caller might do with a reader, none of which may crash.
+void UseEverything(CQeLiteVariantR& r) {
+  int count = 0;
+  r.LevelBegin(L"Level", count);
+  r.Get(L"text", L"");
+  r.Get(L"i", 0);
+  r.Get(L"bytes", CQeByteArray());
+  r.CurrentLevelBegin();
+  r.Get(L"u", 0u);
+  while (r.NextValue() == 0) r.Get(nullptr, 0.0);
+  r.LevelEnd();
+  r.LevelEnd();
+}
+
+}  // namespace
+
+TEST(LiteVariantCorrupt, EveryTruncationIsRefused) {
+  std::vector<uint8_t> bytes = SampleBytes();
+  for (size_t size = 1; size < bytes.size(); ++size) {
+    // A copy of exactly size bytes, so reading past it is a sanitizer error.
+    std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + static_cast<long>(size));
+    CQeLiteVariantR r(cut.data(), static_cast<int>(size));
+    EXPECT_EQ(r.Load(), eQeUnusableFile) << size;
+    EXPECT_EQ(r.LevelBegin(L"Level"), eQeUnusableFile) << size;
+    EXPECT_EQ(r.Get(L"text", L"dflt"), L"dflt");
+    UseEverything(r);
+  }
+}
+
+TEST(LiteVariantCorrupt, EveryFlippedByteIsRefused) {
+  std::vector<uint8_t> bytes = SampleBytes();
+  for (size_t at = 0; at < bytes.size(); ++at) {
+    for (uint8_t mask : {uint8_t{0x01}, uint8_t{0x80}, uint8_t{0xFF}}) {
+      std::vector<uint8_t> bad = bytes;
+      bad[at] ^= mask;
+      CQeLiteVariantR r(bad.data(), static_cast<int>(bad.size()));
+      EXPECT_EQ(r.Load(), eQeUnusableFile) << at;
+      UseEverything(r);
+    }
+  }
+}
+
+TEST(LiteVariantCorrupt, StructureIsCheckedEvenWithoutTheChecksum) {
+  // What a fuzz target sees: the checksum off, so only the structure guards.
+  std::vector<uint8_t> bytes = SampleBytes();
+  qe::lv::Level doc;
+  ASSERT_EQ(qe::lv::Decode(bytes.data(), bytes.size(), doc), 0);
+  for (size_t size = 0; size < bytes.size(); ++size) {
+    std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + static_cast<long>(size));
+    int status = qe::lv::Decode(cut.data(), size, doc, false);
+    EXPECT_EQ(status, size == 0 ? 0 : eQeUnusableFile) << size;
+  }
+  for (size_t at = 0; at < bytes.size(); ++at) {
+    for (int value = 0; value < 256; value += 17) {
+      std::vector<uint8_t> bad = bytes;
+      bad[at] = static_cast<uint8_t>(value);
+      qe::lv::Decode(bad.data(), bad.size(), doc, false);  // any status; no crash, no overread
+    }
+  }
+  std::vector<uint8_t> trailing = bytes;
+  trailing.push_back(0);
+  EXPECT_EQ(qe::lv::Decode(trailing.data(), trailing.size(), doc, false), eQeUnusableFile);
+}
+
+TEST(LiteVariantCorrupt, HugeCountsAndDeepNestingAreRefused) {
+  std::vector<uint8_t> bytes = SampleBytes();
+  qe::lv::Level doc;
+  // Top-level count (right after the 12-byte header) claims four billion entries.
+  std::vector<uint8_t> huge = bytes;
+  std::memset(huge.data() + 12, 0xFF, 4);
+  EXPECT_EQ(qe::lv::Decode(huge.data(), huge.size(), doc, false), eQeUnusableFile);
+
+  // 100 nested levels, hand-encoded: type 7, empty name, count 1 ... count 0.
+  std::vector<uint8_t> deep(bytes.begin(), bytes.begin() + 12);
+  auto u32 = [&deep](uint32_t v) {
+    for (int i = 0; i < 4; ++i) deep.push_back(static_cast<uint8_t>(v >> (8 * i)));
+  };
+  u32(1);
+  for (int i = 0; i < 100; ++i) {
+    deep.insert(deep.end(), {7, 0, 0});
+    u32(i == 99 ? 0 : 1);
+  }
+  EXPECT_EQ(qe::lv::Decode(deep.data(), deep.size(), doc, false), eQeUnusableFile);
+}
+
+TEST(LiteVariantCorrupt, ReplacedBytesAreCheckedAgainAndNavigationRestarts) {
+  std::vector<uint8_t> bytes = SampleBytes();
+  CQeLiteVariantR r(bytes.data(), static_cast<int>(bytes.size()));
+  ASSERT_EQ(r.LevelBegin(L"Level"), 0);
+  r.Data().SetData("QELV-not-really", 15);
+  EXPECT_EQ(r.LevelBegin(L"Level"), eQeUnusableFile);
+  r.SetData(bytes.data(), static_cast<int>(bytes.size()));
+  EXPECT_EQ(r.LevelBegin(L"Level"), 0);
+  EXPECT_EQ(r.Get(L"i", 0), 5);
+}
