@@ -1,0 +1,21 @@
+// The whole SQLite helper layer in one include.
+#pragma once
+
+#include "qe/sqlite/backup.h"
+#include "qe/sqlite/builder.h"
+#include "qe/sqlite/cmd.h"
+#include "qe/sqlite/connection.h"
+#include "qe/sqlite/ddl.h"
+#include "qe/sqlite/duplicate.h"
+#include "qe/sqlite/graph.h"
+#include "qe/sqlite/insert.h"
+#include "qe/sqlite/insert_transacted.h"
+#include "qe/sqlite/null_values.h"
+#include "qe/sqlite/path.h"
+#include "qe/sqlite/printer.h"
+#include "qe/sqlite/result.h"
+#include "qe/sqlite/select.h"
+#include "qe/sqlite/sql_text.h"
+#include "qe/sqlite/table_def.h"
+#include "qe/sqlite/update_delete.h"
+#include "qe/sqlite/value.h"
