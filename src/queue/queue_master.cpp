@@ -41,7 +41,13 @@ CQeProcessingQMaster* CQeProcessingQMaster::GetSharedObject() {
 
 CQeProcessingQMaster::CQeProcessingQMaster() { pthread_mutex_init(&mutex_, nullptr); }
 
-CQeProcessingQMaster::~CQeProcessingQMaster() { pthread_mutex_destroy(&mutex_); }
+CQeProcessingQMaster::~CQeProcessingQMaster() {
+  // Queues that outlive the master must not report growth to it any more.
+  for (SQeQItem& entry : queues_) {
+    if (entry.queue->QueueMasterGet() == this) entry.queue->QueueMasterSet(nullptr);
+  }
+  pthread_mutex_destroy(&mutex_);
+}
 
 void* CQeProcessingQMaster::GetInterface(const wchar_t* name) {
   if (name && std::wcscmp(name, L"CQeProcessingQMaster") == 0) {

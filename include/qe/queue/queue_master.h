@@ -84,8 +84,9 @@ class CQeProcessingQMaster : public IQeParallelProcessingQueueMaster {
   static CQeProcessingQMaster* GetSharedObject();
 
   CQeProcessingQMaster();
-  // Destroys the mutex, then the lists (releasing queue and worker
-  // references) without stopping anything.
+  // Clears the master pointer of the registered queues, destroys the mutex,
+  // then the lists (releasing queue and worker references) without
+  // stopping anything.
   virtual ~CQeProcessingQMaster();
   CQeProcessingQMaster(const CQeProcessingQMaster&) = delete;
   CQeProcessingQMaster& operator=(const CQeProcessingQMaster&) = delete;

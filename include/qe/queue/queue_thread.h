@@ -95,6 +95,11 @@ class CQeQThreadBase : public IQeParallelProcessingQueueThread, public CQeRefCou
   virtual void RunBegin() {}
   virtual void RunEnd() {}
 
+  // The running flag, for a loop of a derived class to pass to Wait as its
+  // keepWaiting argument. Access it only through std::atomic_ref (Wait,
+  // IsRunning and Stop do).
+  bool& RunningFlag() { return running_; }
+
   // The loop of the processing kinds: take an item (mode, state 2 -> 1),
   // Process it outside every lock, then SetState(item, afterQueue,
   // afterState, afterRemove) on the source; repeat while running.
