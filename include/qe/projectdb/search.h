@@ -94,6 +94,14 @@ struct SQeProjectDbSearchParser {
       eSpecifierAssay, eSpecifierDate, eSpecifierFirst, eSpecifierJob,     eSpecifierKeyword,
       eSpecifierLabel, eSpecifierLast, eSpecifierPlate, eSpecifierQuantity};
 
+  // Limits that keep every statement within what SQLite prepares (at most
+  // 500 SELECTs in a compound, expressions at most 1000 deep): a word list
+  // takes at most s_iMaxWords words and phrases, MatchQuery at most
+  // s_iMaxItems general and date sub-queries. Text beyond is left unread and
+  // shows in the position MatchQuery reports.
+  static constexpr int s_iMaxWords = 200;
+  static constexpr int s_iMaxItems = 100;
+
   // The parser reads a copy of the text up to its first null character.
   explicit SQeProjectDbSearchParser(const CQeStringW& wszText = CQeStringW());
 
@@ -154,7 +162,8 @@ struct SQeProjectDbSearchParser {
   // unterminated phrase consumes the rest of the text.
   bool MatchPhrase();
   // Clears the word list, then reads phrases and words, each after optional
-  // whitespace, until neither matches. True when at least one was read.
+  // whitespace, until neither matches or s_iMaxWords were read. True when at
+  // least one was read.
   bool MatchWordlist();
 
   // ---- Sub-queries (each leaves a finished current item on success) ----
@@ -171,7 +180,7 @@ struct SQeProjectDbSearchParser {
   bool MatchFirstlastSubquery();
 
   // Reads the whole text into the items: an optional simple sub-query, then
-  // any number of general and date sub-queries, then an optional first/last
+  // general and date sub-queries (up to s_iMaxItems items), then an optional first/last
   // sub-query (with no other item before it, a job sub-query for every job,
   // "job:*", is put first). The position after the last match, and after
   // whitespace, is stored in *piPos when piPos is not null. True when at

@@ -107,7 +107,7 @@ bool SQeProjectDbSearchParser::MatchQuery(int* piPos) {
     matched = true;
     TrimWitespace();
   }
-  for (;;) {
+  while (vectItems.size() < static_cast<size_t>(s_iMaxItems)) {
     TrimWitespace();
     if (!MatchGenSubquery() && !MatchDateSubquery()) break;
     vectItems.push_back(curItem);

@@ -229,7 +229,7 @@ bool SQeProjectDbSearchParser::MatchPhrase() {
 
 bool SQeProjectDbSearchParser::MatchWordlist() {
   vectWordlist.clear();
-  for (;;) {
+  while (vectWordlist.size() < static_cast<size_t>(s_iMaxWords)) {
     TrimWitespace();
     if (!MatchPhrase() && !MatchWord()) break;
     vectWordlist.push_back(wszToken);
