@@ -11,7 +11,7 @@ namespace {
 
 constexpr uint8_t kMagic[4] = {'Q', 'E', 'L', 'V'};
 constexpr uint16_t kVersion = 1;
-constexpr size_t kHeaderSize = 12;  // magic, version, flags, checksum
+constexpr size_t kHeaderSize = 12;   // magic, version, flags, checksum
 constexpr size_t kMinEntrySize = 4;  // type, name length, one payload byte
 
 // FNV-1a: every single changed byte changes the result, because each step

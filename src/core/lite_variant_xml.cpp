@@ -1,11 +1,11 @@
 #include "qe/core/lite_variant_xml.h"
 
+#include <fmt/format.h>
+
 #include <charconv>
 #include <cstring>
 #include <string>
 #include <type_traits>
-
-#include <fmt/format.h>
 
 #include "qe/core/status.h"
 
@@ -17,7 +17,8 @@ using lv::Level;
 
 constexpr const char* kVersion = "1";
 // Element names by type code (index 0 unused).
-constexpr const char* kElement[] = {"", "Bool", "Int32", "UInt32", "Double", "String", "Bytes", "Level"};
+constexpr const char* kElement[] = {"",       "Bool",   "Int32", "UInt32",
+                                    "Double", "String", "Bytes", "Level"};
 
 std::string Hex(const std::vector<uint8_t>& bytes) {
   static constexpr char kDigits[] = "0123456789abcdef";
@@ -139,7 +140,8 @@ int LiteVariantToXml(const CQeLiteVariantR& document, pugi::xml_node element) {
 int LiteVariantFromXml(const pugi::xml_node& element, CQeLiteVariantR& document) {
   Level root;
   pugi::xml_attribute version = element.attribute("version");
-  bool ok = (!version || std::strcmp(version.value(), kVersion) == 0) && ReadLevel(element, root, 0);
+  bool ok =
+      (!version || std::strcmp(version.value(), kVersion) == 0) && ReadLevel(element, root, 0);
   document.SetDocument(ok ? std::move(root) : Level{});
   return ok ? eQeOk : eQeUnusableFile;
 }

@@ -13,8 +13,8 @@ namespace {
 // any translation unit.
 struct Registry {
   std::mutex registry_mutex;
-  std::map<std::wstring, CQeRTTI::Factory> factories;              // guarded by registry_mutex
-  std::map<void*, std::unique_ptr<CQeRTTIObject>> live;            // guarded by registry_mutex
+  std::map<std::wstring, CQeRTTI::Factory> factories;    // guarded by registry_mutex
+  std::map<void*, std::unique_ptr<CQeRTTIObject>> live;  // guarded by registry_mutex
 };
 
 Registry& TheRegistry() {

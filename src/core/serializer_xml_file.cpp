@@ -48,7 +48,7 @@ int CQeSerializerXMLFile::Write(const CQeLiteVariantR& document) {
   declaration.append_attribute("encoding").set_value("UTF-8");
   int status = qe::LiteVariantToXml(document, xml.append_child(kRootElement));
   if (status != eQeOk) return status;
-  bool saved = xml.save_file(qe::ToFsPath(filename_).c_str(), "  ",
-                             pugi::format_default, pugi::encoding_utf8);
+  bool saved = xml.save_file(qe::ToFsPath(filename_).c_str(), "  ", pugi::format_default,
+                             pugi::encoding_utf8);
   return saved ? eQeOk : eQeFailed;
 }

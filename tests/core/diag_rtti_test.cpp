@@ -15,7 +15,8 @@ TEST(Diag, CapturedLinesCarryThePlaceAndTheFormattedMessage) {
   QE_DIAG(L"Upgrade (phase 1) %s %I64d", L"OK", int64_t{1} << 40);
   DiagOutputExW(L"no place %d%%", 5);
   ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[0], CQeStringW::Formatted(L"diag_rtti_test.cpp:%d: Upgrade (phase 1) OK 1099511627776", line));
+  EXPECT_EQ(lines[0], CQeStringW::Formatted(
+                          L"diag_rtti_test.cpp:%d: Upgrade (phase 1) OK 1099511627776", line));
   EXPECT_EQ(lines[1], L"no place 5%");
 }
 
@@ -71,7 +72,8 @@ QE_RTTI_REGISTER(CQeTestGreeter);
 TEST(RTTI, CreatesRegisteredClassesByNameAndReleasesThem) {
   std::vector<CQeStringW> lines;
   CQeDiagSinkScope capture([&lines](const CQeStringW& line) { lines.push_back(line); });
-  auto* g = static_cast<IQeGreeter*>(CQeRTTI::CreateAndQuery(L"CQeTestGreeter", L"IQeGreeter", "here"));
+  auto* g =
+      static_cast<IQeGreeter*>(CQeRTTI::CreateAndQuery(L"CQeTestGreeter", L"IQeGreeter", "here"));
   ASSERT_NE(g, nullptr);
   EXPECT_STREQ(g->Hello(), L"hello");
   EXPECT_EQ(g_alive, 1);

@@ -1,11 +1,11 @@
-#include <gtest/gtest.h>
+#include "qe/core/files.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <fstream>
 #include <iterator>
 
-#include "qe/core/files.h"
 #include "qe/core/status.h"
 #include "qe/core/string.h"
 #include "support/scoped_env.h"

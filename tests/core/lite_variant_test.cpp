@@ -1,9 +1,10 @@
+#include "qe/core/lite_variant.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
-#include "qe/core/lite_variant.h"
 #include "qe/core/status.h"
 
 namespace {
@@ -86,11 +87,11 @@ TEST(LiteVariant, AbsentNamesGiveDefaultsAndWrongTypesToo) {
   EXPECT_EQ(r.Get(L"missing", 42), 42);
   EXPECT_EQ(r.Get(L"missing", L"dflt"), L"dflt");
   EXPECT_FALSE(r.IsValueSet(L"missing"));
-  EXPECT_FALSE(r.IsValueSet(L"SQeShape"));          // a level, not a value
-  EXPECT_EQ(r.Get(L"wsModelName", 5), 5);          // a text does not read as a number
-  EXPECT_EQ(r.Get(L"eNamingMode", L"x"), L"x");    // nor a number as a text
-  EXPECT_EQ(r.Get(L"dXDistance", 0), 9000);        // numbers convert
-  EXPECT_EQ(r.Get(L"eNamingMode", 0u), 0xFFFFFFF9u);  // int32 and uint32 keep their bits
+  EXPECT_FALSE(r.IsValueSet(L"SQeShape"));             // a level, not a value
+  EXPECT_EQ(r.Get(L"wsModelName", 5), 5);              // a text does not read as a number
+  EXPECT_EQ(r.Get(L"eNamingMode", L"x"), L"x");        // nor a number as a text
+  EXPECT_EQ(r.Get(L"dXDistance", 0), 9000);            // numbers convert
+  EXPECT_EQ(r.Get(L"eNamingMode", 0u), 0xFFFFFFF9u);   // int32 and uint32 keep their bits
   EXPECT_EQ(r.Get(L"wsmodelname", L"case"), L"case");  // names are case-sensitive
 }
 

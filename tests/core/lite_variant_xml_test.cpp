@@ -1,9 +1,10 @@
+#include "qe/core/lite_variant_xml.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <limits>
 
-#include "qe/core/lite_variant_xml.h"
 #include "qe/core/serializer.h"
 #include "qe/core/status.h"
 #include "support/temp_dir.h"
@@ -109,8 +110,9 @@ TEST(LiteVariantXml, BadFilesAreRefusedWithAStatus) {
     EXPECT_EQ(s.Read(doc), eQeUnusableFile) << text;
   }
   // Hand-written files may indent numbers.
-  std::ofstream(dir.File("ok.xml")) << "<QeLiteVariant>\n <Level name=\"L\">\n  <Int32 name=\"i\">\n"
-                                       "   +12\n  </Int32>\n </Level>\n</QeLiteVariant>";
+  std::ofstream(dir.File("ok.xml"))
+      << "<QeLiteVariant>\n <Level name=\"L\">\n  <Int32 name=\"i\">\n"
+         "   +12\n  </Int32>\n </Level>\n</QeLiteVariant>";
   s.SetValue(CQeVariant(CQeStringW::FromUtf8(dir.File("ok.xml")), L"filename"));
   ASSERT_EQ(s.Read(doc), 0);
   ASSERT_EQ(doc.LevelBegin(L"L"), 0);

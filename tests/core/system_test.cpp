@@ -19,8 +19,8 @@ TEST(Uuid, Version4VariantBitsAndUniqueness) {
     EXPECT_EQ(u.Data4[0] >> 6, 2);
     CQeStringW text;
     text.Format(L"%08x%04x%04x%02x%02x%02x%02x%02x%02x%02x%02x", u.Data1, u.Data2, u.Data3,
-                u.Data4[0], u.Data4[1], u.Data4[2], u.Data4[3], u.Data4[4], u.Data4[5],
-                u.Data4[6], u.Data4[7]);
+                u.Data4[0], u.Data4[1], u.Data4[2], u.Data4[3], u.Data4[4], u.Data4[5], u.Data4[6],
+                u.Data4[7]);
     ASSERT_EQ(text.GetLength(), 32);
     EXPECT_EQ(text.GetAt(12), L'4');
     seen.insert(text);

@@ -74,7 +74,7 @@ class CQeLiteVariantW {
   // An open level is found from the top through entry indexes (not
   // pointers), so writers copy and move safely.
   struct Open {
-    size_t index;                                     // entry index in the parent level
+    size_t index;                                    // entry index in the parent level
     std::unordered_map<std::wstring, size_t> named;  // name -> entry index in this level
   };
   qe::lv::Level& Current();

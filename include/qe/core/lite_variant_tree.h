@@ -28,7 +28,8 @@ struct Level {
   bool operator==(const Level& other) const;
 };
 
-using Value = std::variant<bool, int32_t, uint32_t, double, std::wstring, std::vector<uint8_t>, Level>;
+using Value =
+    std::variant<bool, int32_t, uint32_t, double, std::wstring, std::vector<uint8_t>, Level>;
 
 enum Type : uint8_t {
   kBool = 1,

@@ -46,7 +46,6 @@ class CQeRTTI {
 // loads (use once, at namespace scope of the class's .cpp file).
 #define QE_RTTI_WIDE_(text) L##text
 #define QE_RTTI_WIDE(text) QE_RTTI_WIDE_(text)
-#define QE_RTTI_REGISTER(ClassName)                                         \
-  [[maybe_unused]] static const int qe_rtti_registered_##ClassName =        \
-      CQeRTTI::Register(QE_RTTI_WIDE(#ClassName),                          \
-                        [] { return std::unique_ptr<CQeRTTIObject>(new ClassName()); })
+#define QE_RTTI_REGISTER(ClassName)                                                     \
+  [[maybe_unused]] static const int qe_rtti_registered_##ClassName = CQeRTTI::Register( \
+      QE_RTTI_WIDE(#ClassName), [] { return std::unique_ptr<CQeRTTIObject>(new ClassName()); })

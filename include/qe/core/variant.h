@@ -10,7 +10,8 @@ class CQeVariant {
  public:
   CQeVariant() = default;
   CQeVariant(const CQeStringW& text, const CQeStringW& name) : name_(name), text_(text) {}
-  CQeVariant(void* pointer, const CQeStringW& name) : name_(name), pointer_(pointer), is_pointer_(true) {}
+  CQeVariant(void* pointer, const CQeStringW& name)
+      : name_(name), pointer_(pointer), is_pointer_(true) {}
 
   const CQeStringW& GetName() const { return name_; }
   const CQeStringW& GetString() const { return text_; }
