@@ -182,17 +182,6 @@ TEST(Wellplate, InterfaceQueriesAndCopies) {
   EXPECT_EQ(holder->SetSticker(sticker), eQeNotFound);
 }
 
-TEST(Wellplate, DefaultPlateIsEmptyWithNumberNaming) {
-  const CQeWellplate plate;
-  EXPECT_TRUE(plate.IsEmpty());
-  EXPECT_FALSE(plate.HasShape());
-  SQeShape shape(5);
-  EXPECT_EQ(plate.GetShape(shape), eQeFailed);
-  EXPECT_EQ(shape, SQeShape(5));
-  EXPECT_EQ(plate.GetElementNaming(),
-            SQeElementNaming(eQeNamingModeAlongRows, eQeNamingNumbers, eQeNamingNumbers, true));
-}
-
 CQeSingleElementHolder StickerSlide() {
   const Rect sticker(-37500, -12500, -20000, 12500);
   return CQeSingleElementHolder(L"dc7931f0f49b467cb823307c64aef21b", L"75x25 mm + sticker", L"",

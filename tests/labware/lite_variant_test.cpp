@@ -67,17 +67,6 @@ TEST(ShapeStorage, EachTypeWritesItsKeysAndReadsBackEqual) {
   }
   const CQeByteArray polygon = Save(shapes[4]);
   EXPECT_EQ(Keys(polygon, {L"SQeShape", L"pPolygonRest"}), Keys_t(4, L"<unnamed>"));
-  CQeLiteVariantR reader(polygon);
-  ASSERT_EQ(reader.LevelBegin(L"SQeShape"), eQeOk);
-  EXPECT_EQ(reader.Get(L"eType", int32_t{0}), 4);
-  EXPECT_EQ(reader.Get(L"iPointCount", int32_t{0}), 4);
-  ASSERT_EQ(reader.LevelBegin(L"pPolygonRest"), eQeOk);
-  ASSERT_EQ(reader.CurrentLevelBegin(), eQeOk);
-  EXPECT_EQ(reader.Get(L"dX", -1.0), 0.0);
-  reader.LevelEnd();
-  ASSERT_EQ(reader.CurrentLevelBegin(), eQeOk);
-  EXPECT_EQ(reader.Get(L"dX", -1.0), 4000.0);
-  EXPECT_EQ(reader.Get(L"dY", -1.0), 1000.0);
 }
 
 TEST(ShapeStorage, MissingLevelFailsAndPointsAreAppended) {
@@ -270,24 +259,6 @@ TEST(SingleElementHolderStorage, KeysAndRoundTrip) {
   CQeLiteVariantR plate_reader(Save(Plate384()));
   EXPECT_EQ(loaded.LoadFromLiteVariant(plate_reader), eQeFailed);
   EXPECT_TRUE(loaded.EqualElement(dish));
-}
-
-TEST(HolderStorage, TwoHoldersSideBySideInOneDocument) {
-  CQeLiteVariantW writer;
-  const CQeWellplate plate = Plate384();
-  const CQeSingleElementHolder dish(L"d", L"c", L"t", L"m", CQeLayoutElement(SQeShape(3500)),
-                                    nullptr);
-  ASSERT_EQ(plate.SaveToLiteVariant(writer), eQeOk);
-  ASSERT_EQ(dish.SaveToLiteVariant(writer), eQeOk);
-  CQeLiteVariantR reader;
-  ASSERT_EQ(writer.Finalize(reader), eQeOk);
-  IQeElementHolder* loaded[] = {new CQeWellplate, new CQeSingleElementHolder};
-  for (IQeElementHolder* holder : loaded) {
-    EXPECT_EQ(holder->LoadFromLiteVariant(reader), eQeOk);
-  }
-  EXPECT_TRUE(static_cast<CQeWellplate*>(loaded[0])->EqualWellplate(plate));
-  EXPECT_TRUE(static_cast<CQeSingleElementHolder*>(loaded[1])->EqualElement(dish));
-  for (IQeElementHolder* holder : loaded) holder->Delete();
 }
 
 // Truncated or damaged bytes must give a status, never a crash or a read

@@ -14,21 +14,6 @@ using Rect = CQeRectBase<double>;
 
 const std::vector<Point> kTriangle = {{0, 0}, {4000, 1000}, {1000, 3000}};
 
-TEST(Shape, ConstructorsCentreOnTheOrigin) {
-  const SQeShape rect(1700, 900);
-  EXPECT_EQ(rect.eType, eQeShapeRectangle);
-  EXPECT_EQ(rect.rect, Rect(-850, -450, 850, 450));
-  EXPECT_EQ(rect.Width(), 1700);
-  EXPECT_EQ(rect.Height(), 900);
-  const SQeShape rounded(1700, 900, 100);
-  EXPECT_EQ(rounded.eType, eQeShapeRoundedRectangle);
-  EXPECT_EQ(rounded.dRadius, 100);
-  const SQeShape circle(2285);
-  EXPECT_EQ(circle.Left(), -2285);
-  EXPECT_EQ(circle.Width(), 4570);
-  EXPECT_TRUE(SQeShape().IsEmpty());
-}
-
 TEST(Shape, BoundRectByType) {
   Rect r(1, 2, 3, 4);
   SQeShape circle(500);
