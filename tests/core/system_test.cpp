@@ -6,7 +6,6 @@
 #include "qe/core/locale.h"
 #include "qe/core/translation.h"
 #include "qe/core/uuid.h"
-#include "qe/core/variant.h"
 #include "qe/core/wtoi.h"
 #include "support/scoped_env.h"
 
@@ -69,17 +68,4 @@ TEST(Translation, WithoutACatalogueTheTextComesBack) {
   EXPECT_EQ(QE_GetTranslation(L"Arbeitsfläche 'ü' %s", __FILE__), L"Arbeitsfläche 'ü' %s");
   EXPECT_EQ(QE_GetTranslation(L""), L"");
   EXPECT_EQ(QE_GetTranslation(nullptr), L"");
-}
-
-TEST(Variant, CopiesNameTextAndPointer) {
-  int target = 0;
-  CQeVariant text(L"C:/plates.xml", L"filename");
-  CQeVariant pointer(&target, L"owner");
-  CQeVariant copy = text;
-  EXPECT_EQ(copy.GetName(), L"filename");
-  EXPECT_EQ(copy.GetString(), L"C:/plates.xml");
-  EXPECT_FALSE(copy.IsPointer());
-  copy = pointer;
-  EXPECT_TRUE(copy.IsPointer());
-  EXPECT_EQ(copy.GetPointer(), &target);
 }
