@@ -55,7 +55,11 @@ void DiagEmit(const CQeStringW& message) {
   DiagForgetPlace();
   std::lock_guard<std::mutex> lock(diag_sink_mutex);
   if (diag_sink) {
-    diag_sink(line);
+    try {
+      diag_sink(line);
+    } catch (...) {
+      // Nothing depends on diagnostics; a failing sink must not fail the caller.
+    }
   } else if (StderrWanted()) {
     std::string utf8 = line.ToUtf8() + '\n';
     std::fwrite(utf8.data(), 1, utf8.size(), stderr);

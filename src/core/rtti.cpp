@@ -41,7 +41,12 @@ void* CQeRTTI::CreateAndQuery(const wchar_t* class_name, const wchar_t* interfac
     auto it = r.factories.find(class_name);
     if (it != r.factories.end()) factory = it->second;
   }
-  std::unique_ptr<CQeRTTIObject> object = factory ? factory() : nullptr;
+  std::unique_ptr<CQeRTTIObject> object;
+  try {
+    if (factory) object = factory();
+  } catch (...) {
+    // A class that cannot be made is reported like an unknown one.
+  }
   void* answer = object && interface_name ? object->GetInterface(interface_name) : nullptr;
   if (!answer) {
     QE_DIAG(L"CreateAndQuery: no interface %s of class %s (%s)",
