@@ -16,6 +16,28 @@ using qe::test::TempDir;
 
 void WriteFile(const fs::path& path) { std::ofstream(path) << "data"; }
 
+TEST(SysFolders, DefaultStoragePathHasOneSlashEachSide) {
+  TempDir dir;
+  const CQeStringW expected = CQeStringW::FromUtf8(dir.path().string() + "/Recipes/");
+  for (const std::string& root : {dir.path().string(), dir.path().string() + "/"}) {
+    ScopedEnv env("QE_STORAGE_ROOT", root.c_str());
+    EXPECT_EQ(QeProjectDb_Sys_GetDefStoragePath(L"Recipes"), expected) << root;
+  }
+  ScopedEnv env("QE_STORAGE_ROOT", dir.File("new root").c_str());
+  EXPECT_EQ(QeProjectDb_Sys_GetDefStoragePath(L"Projekte Müller"),
+            CQeStringW::FromUtf8(dir.File("new root") + "/Projekte Müller/"));
+  // The root is made when missing; the subfolder is only named.
+  EXPECT_TRUE(fs::is_directory(dir.path() / "new root"));
+}
+
+TEST(SysFolders, DefaultStoragePathFallsBackToXdgDataHome) {
+  TempDir dir;
+  ScopedEnv root("QE_STORAGE_ROOT", nullptr);
+  ScopedEnv xdg("XDG_DATA_HOME", dir.path().c_str());
+  EXPECT_EQ(QeProjectDb_Sys_GetDefStoragePath(L"X"),
+            CQeStringW::FromUtf8(dir.path().string() + "/qe/X/"));
+}
+
 TEST(SysFolders, LocalTempFolderIsNotNetwork) {
   ScopedEnv env("QE_PROJECTDB_NETWORK_PATHS", nullptr);
   TempDir dir;

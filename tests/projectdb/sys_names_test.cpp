@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <set>
 #include <vector>
 
 #include "qe/projectdb/sys.h"
@@ -78,6 +79,24 @@ TEST(SysNames, ReplaceNonAlnumKeepsUnicodeLettersInTheCLocale) {
   EXPECT_EQ(QeProjectDb_Sys_ReplaceNonAlnum(L"細胞 αβ٣", L'_'), L"細胞_αβ٣");
   // A character outside the Basic Multilingual Plane is one wchar_t here.
   EXPECT_EQ(QeProjectDb_Sys_ReplaceNonAlnum(L"x\U0001F52Cy", L'_'), L"x_y");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SysNames, UuidTextIsVersion4InLowercaseHex) {
+  std::set<CQeStringW> seen;
+  for (int i = 0; i < 1000; ++i) {
+    const CQeStringW uuid = QeProjectDb_Sys_UuidAsText();
+    ASSERT_EQ(uuid.GetLength(), 32) << uuid.ToUtf8();
+    ASSERT_EQ(uuid.str().find_first_not_of(L"0123456789abcdef"), std::wstring::npos)
+        << uuid.ToUtf8();
+    ASSERT_EQ(uuid.GetAt(12), L'4') << uuid.ToUtf8();
+    ASSERT_NE(std::wstring(L"89ab").find(uuid.GetAt(16)), std::wstring::npos) << uuid.ToUtf8();
+    seen.insert(uuid);
+  }
+  EXPECT_EQ(seen.size(), 1000u);
 }
 
 }  // namespace

@@ -6,8 +6,8 @@
 //    time of day as its fraction (CQeDateTime::GetJDN). Every text made from
 //    one shows the calendar fields of the user's local zone
 //    (CQeDateTime::TimeZone(0), the TZ environment variable).
-//  - Locale texts come from ICU in the user's locale, taken from LC_ALL, then
-//    LC_TIME, then LANG ("C", "POSIX" or none of them: ICU's en_US_POSIX).
+//  - Locale texts come from ICU in the user's locale (CQeLocale::GetLangID:
+//    LC_ALL, then LC_TIME, then LANG; "C", "POSIX" or none of them: en_US).
 //    A JDN that has no calendar date, or a locale ICU cannot format for,
 //    gives an empty text.
 //  - Paths are native: '/' separates folders and a returned folder ends in '/'.
@@ -87,8 +87,10 @@ bool QeProjectDb_Sys_IsNameUnique(const CQeStringW& name, const std::vector<CQeS
 
 // ---- Paths ----
 
-// "<storage root>/<subfolder>/": the storage root of QE_GetStoragePath with
-// exactly one '/' before the subfolder and one after it.
+// "<storage root>/<subfolder>/": the storage root of QE_GetStoragePath
+// (created when missing) with exactly one '/' before the subfolder and one
+// after it. Empty when there is no storage root (no HOME and none of the
+// storage variables set).
 CQeStringW QeProjectDb_Sys_GetDefStoragePath(const CQeStringW& subfolder);
 // True when the path lies on a network file system: the nearest existing
 // folder of the path is on NFS, SMB/CIFS, AFS, Coda, 9P, Ceph, Lustre or a

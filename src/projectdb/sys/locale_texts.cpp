@@ -11,7 +11,6 @@
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
 
-#include <cstdlib>
 #include <ctime>
 #include <map>
 #include <memory>
@@ -19,25 +18,14 @@
 #include <utility>
 
 #include "qe/core/date_time.h"
+#include "qe/core/locale.h"
 #include "qe/projectdb/sys.h"
 
 namespace {
 
 enum class Style { kShortDate, kLongDate, kMediumTime, kShortTime };
 
-// The locale that decides how dates and times read, as the C library would
-// choose it for LC_TIME.
-std::string UserTimeLocaleName() {
-  for (const char* variable : {"LC_ALL", "LC_TIME", "LANG"}) {
-    const char* value = std::getenv(variable);
-    if (!value || !*value) continue;
-    std::string name(value);
-    name = name.substr(0, name.find_first_of(".@"));  // drop ".UTF-8", "@euro"
-    if (name.empty() || name == "C" || name == "POSIX") break;
-    return name;
-  }
-  return "en_US_POSIX";
-}
+std::string UserTimeLocaleName() { return CQeLocale::GetLangID(); }
 
 // Formatters are costly to make, so each thread keeps those of its current
 // locale; a change of locale starts the cache afresh.
