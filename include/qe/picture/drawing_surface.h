@@ -61,6 +61,7 @@ struct SQeBitmapInfoHeader {
   uint32_t biClrUsed;
   uint32_t biClrImportant;
 };
+static_assert(sizeof(SQeBitmapInfoHeader) == 40);
 
 enum EQeDibConstant : uint32_t {
   eQeBiRgb = 0,             // BI_RGB: uncompressed pixels
