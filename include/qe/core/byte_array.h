@@ -5,6 +5,7 @@
 // return a null pointer.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
