@@ -284,17 +284,6 @@ TEST(QueueMasterHolder, DestructionUnregistersInInsertionOrder) {
   EXPECT_EQ(master.removed, expected);
 }
 
-TEST(QueueMasterHolder, CopiesRemoveTheirQueuesToo) {
-  RecordingMaster master;
-  auto a = CQeProcessingQueue::Create(1);
-  {
-    CQeCQeProcessingQMasterHolder holder(&master);
-    holder.QueueInsert(a);
-    CQeCQeProcessingQMasterHolder copy(holder);
-  }
-  EXPECT_EQ(master.removed.size(), 2u);
-}
-
 TEST(QueueMasterHolder, RegistersWithTheSharedMasterByDefault) {
   auto queue = CQeProcessingQueue::Create(4);
   WorkerStats stats;

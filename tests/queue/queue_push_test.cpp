@@ -200,11 +200,6 @@ TEST(QueuePush, QueueWithoutMasterStillAccepts) {
   EXPECT_EQ(queue->Size(), 1u);
 }
 
-TEST(QueuePush, ZeroCapacityRefusesEveryPush) {
-  auto queue = CQeProcessingQueue::Create(0);
-  EXPECT_EQ(queue->PushBack(TestItem::Create(1), eQItemQueued, 0), -9);
-}
-
 TEST(QueuePush, ManyProducersFillAndOneConsumerDrainsEveryItemOnce) {
   constexpr int kProducers = 4;
   constexpr int kPerProducer = 500;

@@ -64,13 +64,6 @@ TEST(QueueItemCounting, AssigningTheSameObjectKeepsItAlive) {
   EXPECT_EQ(item->RefCount(), 1);
 }
 
-TEST(QueueItemCounting, AdoptTakesTheFirstReferenceWithoutAddingOne) {
-  auto item = TestItem::Create(1);
-  EXPECT_EQ(item->RefCount(), 1);
-  CQeRefCountPtr<IQeParallelProcessingQueueItem> base = item;
-  EXPECT_EQ(item->RefCount(), 2);
-}
-
 TEST(QueueItem, StartsQueuedAndProcessDoesNothingInTheBase) {
   auto item = TestItem::Create(1);
   EXPECT_EQ(item->State(), eQItemQueued);
