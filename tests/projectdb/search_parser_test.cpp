@@ -27,17 +27,6 @@ TEST(SearchParser, SpecifierKeywordsIgnoreCaseAndNeedNoDelimiter) {
   EXPECT_EQ(shortText.iPos, 0);
 }
 
-TEST(SearchParser, ComparatorIsOnlyTheCurrentCharacter) {
-  const P::EQeComparator words[] = {P::eComparatorContains, P::eComparatorEquals};
-  P parser(L" :");
-  EXPECT_FALSE(parser.MatchComparator(words));
-  parser.MoveChar(1);
-  EXPECT_TRUE(parser.MatchComparator(words));
-  EXPECT_EQ(parser.eComparator, P::eComparatorContains);
-  P less(L"<");
-  EXPECT_FALSE(less.MatchComparator(words));
-}
-
 TEST(SearchParser, IntegerMustBeAboveZeroAndIsConsumedEitherWay) {
   P parser(L"0042x");
   EXPECT_TRUE(parser.MatchInteger());
@@ -133,33 +122,6 @@ TEST(SearchParser, GeneralSubqueryTakesOperatorSpecifierComparatorAndWords) {
   EXPECT_EQ(dateWord.iPos, 0);
   EXPECT_TRUE(dateWord.MatchDateSubquery());
   EXPECT_EQ(dateWord.curItem.iSetOperator, P::eSetOperatorUnion);
-}
-
-TEST(SearchParser, FirstLastRefusesAnOperator) {
-  P parser(L"+last:3");
-  EXPECT_FALSE(parser.MatchFirstlastSubquery());
-  EXPECT_EQ(parser.iPos, 1);
-  P blank(L"last: 3");
-  EXPECT_TRUE(blank.MatchFirstlastSubquery());
-  EXPECT_EQ(blank.curItem.iCount, 3);
-  EXPECT_EQ(blank.curItem.eSpecifier, P::eSpecifierLast);
-}
-
-TEST(SearchParser, QueryItemsInTextOrder) {
-  qe::test::ScopedTimeZone tz("UTC0");
-  P parser(L"  cell  job=a +assay:b date>1.2.2024 first:4  rest");
-  int stop = -1;
-  ASSERT_TRUE(parser.MatchQuery(&stop));
-  ASSERT_EQ(parser.vectItems.size(), 5u);
-  EXPECT_EQ(parser.vectItems[0].eSpecifier, P::eSpecifierNone);
-  EXPECT_EQ(parser.vectItems[1].eSpecifier, P::eSpecifierJob);
-  EXPECT_EQ(parser.vectItems[1].iSetOperator, P::eSetOperatorIntersect);
-  EXPECT_EQ(parser.vectItems[2].iSetOperator, P::eSetOperatorUnion);
-  EXPECT_EQ(parser.vectItems[3].eSpecifier, P::eSpecifierDate);
-  EXPECT_EQ(parser.vectItems[3].eComparator, P::eComparatorGreater);
-  EXPECT_DOUBLE_EQ(parser.vectItems[3].dDate, qe::test::UtcMidnightJdn(2024, 2, 1));
-  EXPECT_EQ(parser.vectItems[4].eSpecifier, P::eSpecifierFirst);
-  EXPECT_EQ(Rest(parser, stop), L"rest");
 }
 
 TEST(SearchParser, MatchingAgainContinuesUnlessReset) {
