@@ -1,0 +1,56 @@
+// The file-system functions that the merge's generated triggers call to
+// create project and run folders and copy run files into the target
+// database's project root.
+#include "projectdb/db/path_util.h"
+#include "projectdb/sqlfunc/sqlfunc_internal.h"
+#include "qe/core/files.h"
+#include "qe/core/status.h"
+#include "qe/projectdb/connection.h"
+#include "qe/projectdb/sql_functions.h"
+
+namespace qe::sqlfunc {
+
+namespace {
+const SQeProjectDbMergeFiles* MergeFiles(sqlite3_context* ctx) {
+  return static_cast<const SQeProjectDbMergeFiles*>(sqlite3_user_data(ctx));
+}
+
+// M/Projects, the project root of the merge target.
+CQeStringW TargetRoot(const SQeProjectDbMergeFiles& files) {
+  return projectdb::JoinPath(projectdb::FolderOf(files.wszMainDbFile), L"Projects");
+}
+
+// The project root beside the source file, named after the source file.
+CQeStringW SourceRoot(const SQeProjectDbMergeFiles& files) {
+  return projectdb::FolderOf(files.wszSourceDbFile) +
+         QeProjectDb_Db_ProjectFolderName(projectdb::FileNameOf(files.wszSourceDbFile));
+}
+
+// parts[0]/parts[1]/... under root.
+CQeStringW Under(CQeStringW root, int argc, sqlite3_value** argv) {
+  for (int i = 0; i < argc; ++i) root = projectdb::JoinPath(root, ValueText(argv[i]));
+  return root;
+}
+}  // namespace
+
+void CreateProjectFolder(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+  const SQeProjectDbMergeFiles* files = MergeFiles(ctx);
+  if (!files || argc != 1) return sqlite3_result_int(ctx, eQeMissingArgument);
+  sqlite3_result_int(ctx, QE_CreateDirectory(Under(TargetRoot(*files), argc, argv), 1, 0));
+}
+
+void CreateJobrunFolder(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+  const SQeProjectDbMergeFiles* files = MergeFiles(ctx);
+  if (!files || argc != 2) return sqlite3_result_int(ctx, eQeMissingArgument);
+  sqlite3_result_int(ctx, QE_CreateDirectory(Under(TargetRoot(*files), argc, argv), 1, 0));
+}
+
+void CopyFile(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+  const SQeProjectDbMergeFiles* files = MergeFiles(ctx);
+  if (!files || argc != 3) return sqlite3_result_int(ctx, eQeMissingArgument);
+  const CQeStringW source = Under(SourceRoot(*files), argc, argv);
+  const CQeStringW target = Under(TargetRoot(*files), argc, argv);
+  sqlite3_result_int(ctx, QE_CopyFile(source, target, 1, 0, 0, 0));
+}
+
+}  // namespace qe::sqlfunc
