@@ -7,6 +7,9 @@
 //  - Every caller-supplied text placed inside a quoted SQL literal goes
 //    through QeSqlite_EscapeText (or QeSqlite_QuotedText), the one place
 //    that escapes texts: apostrophes are doubled, nothing else changes.
+//    A text that a LIKE pattern must match literally (a name prefix) goes
+//    through QeSqlite_EscapeLikeText instead, and the statement names the
+//    escape character: "... LIKE '<escaped>%' ESCAPE '\\'".
 //    Table and column names come from table definitions and are used as
 //    they stand.
 #pragma once
@@ -19,6 +22,12 @@ CQeStringW QeSqlite_EscapeText(const CQeStringW& text);
 
 // The text as a complete SQL string literal: 'O''Neil'.
 CQeStringW QeSqlite_QuotedText(const CQeStringW& text);
+
+// The text ready to stand literally inside a LIKE pattern between two
+// apostrophes, for a statement that declares "ESCAPE '\\'": the LIKE
+// wildcards % and _ and the backslash itself get a backslash before them,
+// and apostrophes are doubled. 50%_a\b's becomes 50\%\_a\\b''s.
+CQeStringW QeSqlite_EscapeLikeText(const CQeStringW& text);
 
 // Fills a SQL template; the arguments are type-checked (see CQeStringW::Format).
 template <typename... Args>

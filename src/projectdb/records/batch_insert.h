@@ -26,16 +26,19 @@ inline constexpr std::chrono::milliseconds kBatchBusyPause{30};
 
 // Inserts one row per element of rows. valuesOf(element) returns the
 // element's non-key column values in table order (or in the order of
-// columns when given) as a container of CQeSqliteValue. Returns 0, or the
-// first failure's status, which includes a failed commit.
+// columns when given) as a container of CQeSqliteValue. conflict is the
+// insert's conflict clause ("OR IGNORE", ...; empty for none): a row that
+// "OR IGNORE" skips gets key 0. Returns 0, or the first failure's status,
+// which includes a failed commit.
 template <typename Rows, typename ValuesOf>
 int BatchInsert(sqlite3* db, const SQeSqliteTableDef& table, Rows& rows, ValuesOf valuesOf,
                 const CQeSqliteNullValueVector* nulls = nullptr,
-                const std::vector<CQeStringW>& columns = {}) {
+                const std::vector<CQeStringW>& columns = {},
+                const CQeStringW& conflict = CQeStringW()) {
   for (;;) {
     bool busy = false;
     {
-      CQeSqliteInsertTransacted insert(db, table, columns);
+      CQeSqliteInsertTransacted insert(db, table, columns, conflict);
       const bool owner = insert.IsTransactionOwner();
       if (owner) insert.IgnoreBusyError();
       for (auto& row : rows) {
