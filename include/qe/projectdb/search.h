@@ -174,17 +174,20 @@ struct SQeProjectDbSearchParser {
   // follows, an operator read here is put back for the date sub-query.
   bool MatchGenSubquery();
   // [+|-] date, one of ":=<>", then a date, a date and a time, or a time.
+  // What follows a date and is not a time is left unread.
   bool MatchDateSubquery();
   // first|last, ":" or "=", a count above 0. False at once, the character
   // consumed, when the text starts with an operator.
   bool MatchFirstlastSubquery();
 
   // Reads the whole text into the items: an optional simple sub-query, then
-  // general and date sub-queries (up to s_iMaxItems items), then an optional first/last
-  // sub-query (with no other item before it, a job sub-query for every job,
-  // "job:*", is put first). The position after the last match, and after
-  // whitespace, is stored in *piPos when piPos is not null. True when at
-  // least one sub-query matched; text left after that is not an error here.
+  // general and date sub-queries (up to s_iMaxItems items), then an optional
+  // first/last sub-query (with no other item before it, a job sub-query for
+  // every job, "job:*", is put first). The position where reading stopped,
+  // after whitespace, is stored in *piPos when piPos is not null; what a
+  // failed sub-query consumed stays consumed ("cell label :x" stops at ":x").
+  // True when at least one sub-query matched; text left after that is not
+  // an error here.
   bool MatchQuery(int* piPos);
 
   // The items as one SQL compound SELECT ending in ";", each item's text

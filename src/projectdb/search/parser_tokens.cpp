@@ -9,8 +9,6 @@
 
 namespace {
 
-using Parser = SQeProjectDbSearchParser;
-
 constexpr wchar_t kComparatorChars[] = {L':', L'=', L'<', L'>'};
 
 bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }

@@ -2,16 +2,12 @@
 // conditions inside them. Table and column names come from the schema
 // records; every word goes through QeSqlite_EscapeText before it stands
 // between apostrophes.
-#include <string>
-
 #include "projectdb/search/search_time.h"
 #include "qe/projectdb/schema.h"
 #include "qe/projectdb/search.h"
 #include "qe/sqlite/sql_text.h"
 
 namespace {
-
-using Parser = SQeProjectDbSearchParser;
 
 // Column positions in the schema records (iKey is 0 in every table).
 constexpr int kKey = 0;
