@@ -9,7 +9,7 @@
 struct sqlite3;
 
 // Progress of a stepwise copy: pages still to copy and the source's page
-// count after each step. Return false to stop the copy (status 4, interrupt).
+// count after each step. Return false to stop the copy (status 9, interrupted).
 using QeSqliteBackupProgress = bool (*)(void* user, int remainingPages, int totalPages);
 
 // Copies everything in one step. While the source or the target is busy or

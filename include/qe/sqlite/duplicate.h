@@ -10,8 +10,9 @@
 //  - where is SQL with at most one parameter, which Row binds to its key
 //    argument; an empty where means "iKey=?".
 //  - conflict (may be null) is a conflict clause as for CQeSqliteInsert.
-//  - Row(key) returns the key of the (last) new row. When no row matched it
-//    returns 0 and fails with status 12 (SQLITE_NOTFOUND).
+//  - Row(key) returns the key of the (last) new row. When nothing was
+//    copied (no row matched, or "OR IGNORE" skipped it) it returns 0 and
+//    fails with status 12 (SQLITE_NOTFOUND).
 #pragma once
 
 #include <cstdint>

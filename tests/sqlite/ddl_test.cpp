@@ -1,0 +1,143 @@
+#include "qe/sqlite/ddl.h"
+
+#include <gtest/gtest.h>
+
+#include "qe/sqlite/cmd.h"
+#include "qe/sqlite/connection.h"
+#include "query_rows.h"
+#include "sample_tables.h"
+
+using qe::test::kChildTable;
+using qe::test::kParentTable;
+using qe::test::QueryRows;
+using Rows = std::vector<std::vector<std::string>>;
+
+class DdlTest : public qe::test::SqliteFileTest {};
+
+TEST_F(DdlTest, ColumnsTypesKeysAndDefaultsReadBack) {
+  // cid, name, type, notnull, dflt_value, pk
+  EXPECT_EQ(QueryRows(db_, "PRAGMA table_info(child)"),
+            (Rows{{"0", "iKey", "INTEGER", "0", "<null>", "1"},
+                  {"1", "iParentKeyRef", "INTEGER", "0", "<null>", "0"},
+                  {"2", "iOtherKeyRef", "INTEGER", "0", "<null>", "0"},
+                  {"3", "iChildKeyRef", "INTEGER", "0", "<null>", "0"},
+                  {"4", "wszCompany", "TEXT", "0", "'Unknown'", "0"},
+                  {"5", "iOrder", "INTEGER", "0", "<null>", "0"}}));
+  EXPECT_EQ(QueryRows(db_, "SELECT name, type FROM pragma_table_info('parent')"),
+            (Rows{{"iKey", "INTEGER"},
+                  {"wszName", "TEXT"},
+                  {"dValue", "REAL"},
+                  {"pData", "BLOB"},
+                  {"iCount", "INTEGER"}}));
+}
+
+TEST_F(DdlTest, ForeignKeysCarryTheirDeleteAndUpdateRules) {
+  EXPECT_EQ(QueryRows(db_,
+                      "SELECT \"table\", \"from\", \"to\", on_update, on_delete "
+                      "FROM pragma_foreign_key_list('child') ORDER BY \"from\""),
+            (Rows{{"child", "iChildKeyRef", "iKey", "CASCADE", "CASCADE"},
+                  {"parent", "iOtherKeyRef", "iKey", "CASCADE", "SET NULL"},
+                  {"parent", "iParentKeyRef", "iKey", "CASCADE", "CASCADE"}}));
+  EXPECT_TRUE(QueryRows(db_, "PRAGMA foreign_key_list(parent)").empty());
+}
+
+TEST_F(DdlTest, IndexesUniqueConstraintAndCollation) {
+  // name, unique, origin ("c" = CREATE INDEX, "u" = UNIQUE constraint)
+  EXPECT_EQ(QueryRows(db_,
+                      "SELECT name, \"unique\", origin FROM pragma_index_list('child') "
+                      "ORDER BY name"),
+            (Rows{{"idx_child_iChildKeyRef", "0", "c"},
+                  {"idx_child_iParentKeyRef", "0", "c"},
+                  {"sqlite_autoindex_child_1", "1", "u"}}));
+  EXPECT_EQ(QueryRows(db_,
+                      "SELECT name, \"unique\", origin FROM pragma_index_list('parent') "
+                      "ORDER BY name"),
+            (Rows{{"idx_parent_wszName", "1", "c"}, {"sqlite_autoindex_parent_1", "1", "u"}}));
+  EXPECT_EQ(QueryRows(db_, "SELECT name FROM pragma_index_info('sqlite_autoindex_child_1')"),
+            (Rows{{"iParentKeyRef"}, {"iOrder"}}));
+  EXPECT_EQ(QueryRows(db_,
+                      "SELECT name, coll FROM pragma_index_xinfo('idx_parent_wszName') "
+                      "WHERE key=1"),
+            (Rows{{"wszName", "NOCASE"}}));
+  Rows sql = QueryRows(db_, "SELECT sql FROM sqlite_master WHERE name='child'");
+  ASSERT_EQ(sql.size(), 1u);
+  EXPECT_NE(sql[0][0].find("UNIQUE (iParentKeyRef, iOrder) ON CONFLICT ABORT"), std::string::npos)
+      << sql[0][0];
+}
+
+TEST_F(DdlTest, ConstraintsBehaveInTheDatabase) {
+  Exec(
+      L"INSERT INTO parent (wszName) VALUES ('Alpha'); INSERT INTO parent (wszName) VALUES ('b');");
+  // NOCASE: the same name in other letter case is the same name.
+  int code = 0;
+  EXPECT_EQ(QeSqlite_Execute(db_, L"INSERT INTO parent (wszName) VALUES ('ALPHA');", &code, false),
+            19);
+  EXPECT_EQ(code, 19);
+  Exec(L"INSERT INTO child (iParentKeyRef, iOtherKeyRef, iOrder) VALUES (1, 2, 1);");
+  EXPECT_EQ(QueryRows(db_, "SELECT wszCompany FROM child"), (Rows{{"Unknown"}}));
+  // UNIQUE (iParentKeyRef, iOrder) aborts the second row and keeps the first.
+  EXPECT_EQ(QeSqlite_Execute(db_, L"INSERT INTO child (iParentKeyRef, iOrder) VALUES (1, 1);",
+                             nullptr, false),
+            19);
+  EXPECT_EQ(Count(L"SELECT COUNT(*) FROM child"), 1);
+  // A missing parent is refused.
+  EXPECT_EQ(
+      QeSqlite_Execute(db_, L"INSERT INTO child (iParentKeyRef) VALUES (99);", nullptr, false), 19);
+  // SET NULL keeps the child, CASCADE removes it.
+  Exec(L"DELETE FROM parent WHERE iKey=2;");
+  EXPECT_EQ(QueryRows(db_, "SELECT iParentKeyRef, iOtherKeyRef FROM child"),
+            (Rows{{"1", "<null>"}}));
+  Exec(L"DELETE FROM parent WHERE iKey=1;");
+  EXPECT_EQ(Count(L"SELECT COUNT(*) FROM child"), 0);
+}
+
+TEST_F(DdlTest, ExVerbRenamedTableAndIndexCommands) {
+  EXPECT_EQ(QeSqlite_CreateColumnIndexSqlCommand(kChildTable, L"iParentKeyRef"),
+            L"CREATE INDEX idx_child_iParentKeyRef ON child (iParentKeyRef);\n");
+  EXPECT_EQ(QeSqlite_CreateColumnIndexSqlCommand(kParentTable, L"wszName", true),
+            L"CREATE UNIQUE INDEX IF NOT EXISTS idx_parent_wszName ON parent (wszName);\n");
+  EXPECT_TRUE(QeSqlite_CreateColumnIndexSqlCommand(kChildTable, L"iOrder").IsEmpty());
+  EXPECT_TRUE(QeSqlite_CreateColumnIndexSqlCommand(kChildTable, L"iKey").IsEmpty());
+  EXPECT_TRUE(QeSqlite_CreateColumnIndexSqlCommand(kChildTable, L"nope").IsEmpty());
+
+  // Running the full DDL again fails; IF NOT EXISTS and TEMP verbs work.
+  EXPECT_EQ(QeSqlite_Execute(db_, QeSqlite_CreateTableSqlCommand(kParentTable), nullptr, false), 1);
+  Exec(QeSqlite_CreateTableExSqlCommand(L"CREATE TABLE IF NOT EXISTS", kParentTable));
+  Exec(QeSqlite_CreateTableExSqlCommand(L"CREATE TEMP TABLE", kParentTable, L"tparent"));
+  EXPECT_EQ(Count(L"SELECT COUNT(*) FROM sqlite_temp_master WHERE name='tparent'"), 1);
+
+  // A schema-qualified copy, as the merge makes it; its indexes land in that schema.
+  SQeSqliteTableDef old = kChildTable;
+  old.wszName = L"main.child_old";
+  Exec(QeSqlite_CreateTableWithIndexesSqlCommand(old));
+  EXPECT_EQ(QueryRows(db_,
+                      "SELECT name FROM sqlite_master WHERE tbl_name='child_old' AND "
+                      "type='index' AND name LIKE 'idx%' ORDER BY name"),
+            (Rows{{"idx_child_old_iChildKeyRef"}, {"idx_child_old_iParentKeyRef"}}));
+}
+
+TEST_F(DdlTest, CheckTableIndexesRecreatesOnlyMissingOnes) {
+  Exec(L"DROP INDEX idx_child_iChildKeyRef;");
+  CQeStringW check = QeSqlite_CheckTableIndexesSqlCommand(kChildTable);
+  EXPECT_EQ(check,
+            L"CREATE INDEX IF NOT EXISTS idx_child_iParentKeyRef ON child (iParentKeyRef);\n"
+            L"CREATE INDEX IF NOT EXISTS idx_child_iChildKeyRef ON child (iChildKeyRef);\n");
+  Exec(check);
+  Exec(check);
+  EXPECT_EQ(
+      Count(L"SELECT COUNT(*) FROM sqlite_master WHERE type='index' AND name LIKE 'idx_child%'"),
+      2);
+}
+
+TEST(DdlText, StatementShapeAndQuotedDefault) {
+  static const SQeSqliteColDef columns[] = {
+      {eQeSqliteKeyPrimary, eQeSqliteInt64, eQeSqliteIndexUnique, L"iKey", nullptr, nullptr,
+       nullptr},
+      {eQeSqliteKeyPlain, eQeSqliteText, eQeSqliteIndexNone, L"wszNote", nullptr, L"it's", nullptr},
+  };
+  SQeSqliteTableDef table = {L"note", 2, columns, 0, nullptr, nullptr};
+  EXPECT_EQ(QeSqlite_CreateTableSqlCommand(table),
+            L"CREATE TABLE note (iKey INTEGER PRIMARY KEY, wszNote TEXT DEFAULT 'it''s');\n");
+  EXPECT_EQ(QeSqlite_CreateTableWithIndexesSqlCommand(table),
+            QeSqlite_CreateTableSqlCommand(table));
+}

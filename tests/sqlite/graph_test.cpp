@@ -1,0 +1,115 @@
+#include "qe/sqlite/graph.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "sample_tables.h"
+
+namespace {
+
+const SQeSqliteForeignKeyDef kToA = {L"A", L"iKey", L"ON DELETE CASCADE", L"ON UPDATE CASCADE"};
+const SQeSqliteForeignKeyDef kToB = {L"b", L"iKey", L"ON DELETE CASCADE", L"ON UPDATE CASCADE"};
+const SQeSqliteForeignKeyDef kToC = {L"c", L"iKey", L"ON DELETE CASCADE", L"ON UPDATE CASCADE"};
+const SQeSqliteForeignKeyDef kToX = {L"x", L"iKey", L"ON DELETE CASCADE", L"ON UPDATE CASCADE"};
+const SQeSqliteForeignKeyDef kToY = {L"y", L"iKey", L"ON DELETE CASCADE", L"ON UPDATE CASCADE"};
+const SQeSqliteForeignKeyDef kToNowhere = {L"nowhere", L"iKey", L"ON DELETE CASCADE",
+                                           L"ON UPDATE CASCADE"};
+
+#define QE_KEY \
+  { eQeSqliteKeyPrimary, eQeSqliteInt64, eQeSqliteIndexUnique, L"iKey", nullptr, nullptr, nullptr }
+#define QE_FK(name, fk) \
+  { eQeSqliteKeyForeign, eQeSqliteInt64, eQeSqliteIndex, name, &fk, nullptr, nullptr }
+
+const SQeSqliteColDef kA[] = {QE_KEY};
+const SQeSqliteColDef kB[] = {QE_KEY, QE_FK(L"iAKeyRef", kToA), QE_FK(L"iBKeyRef", kToB)};
+const SQeSqliteColDef kC[] = {QE_KEY, QE_FK(L"iBKeyRef", kToB), QE_FK(L"iAKeyRef", kToA)};
+const SQeSqliteColDef kD[] = {QE_KEY, QE_FK(L"iCKeyRef", kToC)};
+const SQeSqliteColDef kX[] = {QE_KEY, QE_FK(L"iYKeyRef", kToY)};
+const SQeSqliteColDef kY[] = {QE_KEY, QE_FK(L"iXKeyRef", kToX)};
+const SQeSqliteColDef kLost[] = {QE_KEY, QE_FK(L"iNowhereKeyRef", kToNowhere)};
+
+const SQeSqliteTableDef kTableA = {L"a", 1, kA, 0, nullptr, nullptr};
+const SQeSqliteTableDef kTableB = {L"b", 3, kB, 0, nullptr, nullptr};
+const SQeSqliteTableDef kTableC = {L"c", 3, kC, 0, nullptr, nullptr};
+const SQeSqliteTableDef kTableD = {L"d", 2, kD, 0, nullptr, nullptr};
+const SQeSqliteTableDef kTableX = {L"x", 2, kX, 0, nullptr, nullptr};
+const SQeSqliteTableDef kTableY = {L"y", 2, kY, 0, nullptr, nullptr};
+const SQeSqliteTableDef kTableLost = {L"lost", 2, kLost, 0, nullptr, nullptr};
+
+struct Recorder : SQeSqliteDbGraphWalker {
+  int Visit(const SQeSqliteTableDef& table) override {
+    order += qe::WideToUtf8(table.wszName);
+    return order.size() == stopAfter ? 77 : 0;
+  }
+  std::string order;
+  size_t stopAfter = 0;
+};
+
+}  // namespace
+
+TEST(DbGraph, ReferencedTablesComeFirstAndEveryTableOnce) {
+  const SQeSqliteTableDef* tables[] = {&kTableD, &kTableC, &kTableB, &kTableA};
+  auto graph = CQeSqliteDbGraph::Create();
+  ASSERT_EQ(graph->Build(tables, 4), 0);
+  graph->SetColorToAllItems(0);
+  Recorder walker;
+  EXPECT_EQ(graph->Walk(walker, 1), 0);
+  EXPECT_EQ(walker.order, "abcd");
+  // Everything has colour 1 now: a second walk with it visits nothing.
+  Recorder again;
+  EXPECT_EQ(graph->Walk(again, 1), 0);
+  EXPECT_EQ(again.order, "");
+  // A list already in dependency order is walked in list order.
+  const SQeSqliteTableDef ordered[] = {kTableA, kTableB, kTableC, kTableD};
+  ASSERT_EQ(graph->Build(ordered, 4), 0);
+  Recorder inOrder;
+  EXPECT_EQ(graph->Walk(inOrder, 1), 0);
+  EXPECT_EQ(inOrder.order, "abcd");
+}
+
+TEST(DbGraph, ANonzeroVisitEndsTheWalk) {
+  const SQeSqliteTableDef* tables[] = {&kTableD, &kTableC, &kTableB, &kTableA};
+  auto graph = CQeSqliteDbGraph::Create();
+  ASSERT_EQ(graph->Build(tables, 4), 0);
+  graph->SetColorToAllItems(0);
+  Recorder walker;
+  walker.stopAfter = 2;
+  EXPECT_EQ(graph->Walk(walker, 1), 77);
+  EXPECT_EQ(walker.order, "ab");
+  // The walk can go on later from where it stopped.
+  Recorder rest;
+  EXPECT_EQ(graph->Walk(rest, 1), 0);
+  EXPECT_EQ(rest.order, "cd");
+}
+
+TEST(DbGraph, CyclesAreReportedNotLoopedAndUnknownTargetsNamed) {
+  const SQeSqliteTableDef* tables[] = {&kTableA, &kTableX, &kTableY, &kTableB};
+  auto graph = CQeSqliteDbGraph::Create();
+  ASSERT_EQ(graph->Build(tables, 4), 0);
+  graph->SetColorToAllItems(0);
+  Recorder walker;
+  EXPECT_EQ(graph->Walk(walker, 1), 1);
+  EXPECT_EQ(walker.order, "a");
+  EXPECT_EQ(graph->CycleTable(), L"x");
+
+  const SQeSqliteTableDef* lost[] = {&kTableLost, &kTableA};
+  EXPECT_EQ(graph->Build(lost, 2), 1);
+  EXPECT_EQ(graph->UnknownTable(), L"nowhere");
+  Recorder partial;
+  EXPECT_EQ(graph->Walk(partial, 1), 0);
+  EXPECT_EQ(partial.order, "losta");
+  EXPECT_EQ(graph->Build(static_cast<const SQeSqliteTableDef* const*>(nullptr), 3), 21);
+}
+
+TEST(DbGraph, SampleSchemaWithSelfReference) {
+  const SQeSqliteTableDef* tables[] = {&qe::test::kChildTable, &qe::test::kParentTable};
+  auto graph = CQeSqliteDbGraph::Create();
+  ASSERT_EQ(graph->Build(tables, 2), 0);
+  EXPECT_EQ(graph->Count(), 2);
+  graph->SetColorToAllItems(0);
+  Recorder walker;
+  EXPECT_EQ(graph->Walk(walker, 1), 0);
+  EXPECT_EQ(walker.order, "parentchild");
+}
