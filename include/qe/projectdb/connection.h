@@ -133,7 +133,9 @@ class CQeProjectDbConnectionState {
 
 // The process-wide map from handles to open connections. Shared by all
 // threads: mutex_ guards states_ and free_, and is held only to look up,
-// add or remove an entry, never while SQLite runs. Entry 0 (a null
+// add or remove an entry, never while a statement runs. It is a leaf lock;
+// the only call made under it is SQLite's install or removal of a progress
+// callback (see AddProgressHandler). Entry 0 (a null
 // connection) is created with the registry and never removed; entries do
 // not move while they exist.
 class CQeProjectDbConnectionManager {
