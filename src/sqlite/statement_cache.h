@@ -5,7 +5,9 @@
 // and closed_; the registry of caches has its own mutex (RegistryMutex in
 // statement_cache.cpp). The two are never held together, and no SQLite
 // call is made under either (statements are prepared, reset and finalized
-// outside the locks).
+// outside the locks). Lock order: a connection's own SQLite mutex (held by
+// CQeSqliteCmd around a step and by CQeSqliteInsertTransacted around its
+// BEGIN) may be held when one of these is taken, never the other way round.
 #pragma once
 
 #include <list>

@@ -11,6 +11,8 @@
 //    interface), the destructor, Print(bytes, size), Print(text),
 //    Print(double), Print(int64), Print() for NULL, Update(data column),
 //    SetOptionFlags, OptionFlags; then GetInterface of IQeGetInterface.
+//    A derived printer that overrides one Print adds
+//    `using CQeSqliteBaseDataPrinter::Print;` so the others stay visible.
 //  - Numbers are printed locale-independently ('.' as decimal point, no
 //    grouping).
 #pragma once
@@ -40,6 +42,11 @@ class CQeSqliteBaseDataPrinter : public IQeRefCount, public IQeGetInterface, pub
 
   QE_IMPLEMENT_REFCOUNT
 
+ protected:
+  // Declared here to keep its place among the virtual operations.
+  virtual ~CQeSqliteBaseDataPrinter();
+
+ public:
   // A blob: "<size> bytes".
   virtual CQeStringW Print(const uint8_t* bytes, int size);
   // A text: the text itself.
@@ -70,7 +77,6 @@ class CQeSqliteBaseDataPrinter : public IQeRefCount, public IQeGetInterface, pub
 
  protected:
   explicit CQeSqliteBaseDataPrinter(int optionFlags) : optionFlags_(optionFlags) {}
-  virtual ~CQeSqliteBaseDataPrinter();
 
  private:
   int optionFlags_;
