@@ -30,14 +30,6 @@ TEST(SysFolders, DefaultStoragePathHasOneSlashEachSide) {
   EXPECT_TRUE(fs::is_directory(dir.path() / "new root"));
 }
 
-TEST(SysFolders, DefaultStoragePathFallsBackToXdgDataHome) {
-  TempDir dir;
-  ScopedEnv root("QE_STORAGE_ROOT", nullptr);
-  ScopedEnv xdg("XDG_DATA_HOME", dir.path().c_str());
-  EXPECT_EQ(QeProjectDb_Sys_GetDefStoragePath(L"X"),
-            CQeStringW::FromUtf8(dir.path().string() + "/qe/X/"));
-}
-
 TEST(SysFolders, LocalTempFolderIsNotNetwork) {
   ScopedEnv env("QE_PROJECTDB_NETWORK_PATHS", nullptr);
   TempDir dir;
