@@ -49,39 +49,55 @@ int OpenWaiting(const CQeStringW& path, int flags, sqlite3** db) {
   }
 }
 
-// A file with no tables at all whose text encoding is still open or
-// already UTF-16le: a creation elsewhere has not committed yet.
+// The first column of the first row of sql as a number, waiting out a busy
+// or locked database.
+int64_t ReadInt64Waiting(sqlite3* db, const CQeStringW& sql, int* code) {
+  int64_t value = 0;
+  do {
+    value = QeSqlite_ReadOneInt64(db, sql, code);
+  } while (IsBusyOrLocked(*code));
+  return value;
+}
+
+// A file with no tables that never had any (a creation elsewhere has not
+// committed yet: its header may be written, but the text encoding is only
+// recorded with the first table), or whose encoding is already UTF-16le.
 bool IsEmptyDatabase(sqlite3* db) {
   int code = 0;
-  const int64_t tables = QeSqlite_ReadOneInt64(db, L"SELECT count(*) FROM sqlite_master;", &code);
+  const int64_t tables = ReadInt64Waiting(db, L"SELECT count(*) FROM sqlite_master;", &code);
   if (code != 0 || tables != 0) return false;
-  const int64_t pages = QeSqlite_ReadOneInt64(db, L"PRAGMA page_count;", &code);
+  const int64_t schemaVersion = ReadInt64Waiting(db, L"PRAGMA schema_version;", &code);
   if (code != 0) return false;
-  return pages == 0 || QeSqlite_ReadOneStringW(db, L"PRAGMA encoding;", &code) == L"UTF-16le";
+  return schemaVersion == 0 ||
+         QeSqlite_ReadOneStringW(db, L"PRAGMA encoding;", &code) == L"UTF-16le";
 }
 
 EOpened OpenExisting(const CQeStringW& path, sqlite3** out) {
   sqlite3* db = nullptr;
   if (OpenWaiting(path, kOpenExisting, &db) != 0) return EOpened::eCannotOpen;
   sqlite3_busy_timeout(db, kBusyTimeoutMs);
+  // Emptiness first: the tables and the version row are committed together,
+  // so a file that has tables when looked at has its version row too. The
+  // other order could find no version while a creation elsewhere is still
+  // open, then its tables, and delete a file just made.
+  if (IsEmptyDatabase(db)) {
+    QeSqlite_Close(db);
+    return EOpened::eEmpty;
+  }
   const SQeSqliteTableDef& vesion = g_QeThumbDbTable_vesion;
   const CQeStringW sql =
       QeSqlite_FormatSql(L"SELECT %s FROM %s WHERE %s='main';", ColumnName(vesion, kVesionVersion),
                          TableName(vesion), ColumnName(vesion, kVesionName));
   int code = 0;
-  int64_t version = 0;
-  do {
-    version = QeSqlite_ReadOneInt64(db, sql, &code);
-  } while (IsBusyOrLocked(code));
+  const int64_t version = ReadInt64Waiting(db, sql, &code);
   if (code == 0 && version == kQeThumbDbVersion) {
     ExecuteAll(db, {L"PRAGMA legacy_file_format=0;", L"PRAGMA recursive_triggers=1;",
                     L"PRAGMA foreign_keys=1;"});
     *out = db;
     return EOpened::eReady;
   }
-  const bool empty = IsEmptyDatabase(db);
   QeSqlite_Close(db);
-  return empty ? EOpened::eEmpty : EOpened::eWrongVersion;
+  return EOpened::eWrongVersion;
 }
 
 // The database file and the files SQLite keeps beside it.
@@ -152,10 +168,16 @@ sqlite3* CQeProjectThumbReader::DbConnect(const wchar_t* path) {
     for (int round = 0; round < kMaxRounds && !db; ++round) {
       const EOpened opened = OpenExisting(file, &db);
       if (opened == EOpened::eReady) break;
-      if (opened == EOpened::eWrongVersion) RemoveDatabaseFiles(file);
+      if (opened == EOpened::eWrongVersion) {
+        QE_DIAG(L"  not a thumbnail database of version %d: created again", kQeThumbDbVersion);
+        RemoveDatabaseFiles(file);
+      }
       const ECreated created = CreateFile(file, &db);
       if (created == ECreated::eFailed) break;
-      if (created == ECreated::eStartOver) std::this_thread::sleep_for(kOpenBusyPause);
+      if (created == ECreated::eStartOver) {
+        QE_DIAG(L"  created meanwhile by another connection: opening again");
+        std::this_thread::sleep_for(kOpenBusyPause);
+      }
     }
   }
   if (db) ExecuteAll(db, {L"PRAGMA journal_mode=WAL;", L"PRAGMA synchronous=NORMAL;"});

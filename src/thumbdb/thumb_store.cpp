@@ -2,6 +2,7 @@
 #include <chrono>
 #include <thread>
 
+#include "qe/core/diag.h"
 #include "qe/sqlite/cmd.h"
 #include "qe/sqlite/connection.h"
 #include "qe/sqlite/sql_text.h"
@@ -173,7 +174,10 @@ int CQeProjectThumb::StoreThumbDataToDb(sqlite3* db, const wchar_t* jobrunUuid, 
   const SStoreArgs args{uuid, frameIndex, fileSeqIndex, size, loadResult, cTime, data};
   // Only a busy or locked database is worth another attempt; every other
   // failure would fail again and is left unreported.
-  while (IsBusyOrLocked(StoreOnce(db, args))) {
-  }
+  int status = 0;
+  do {
+    status = StoreOnce(db, args);
+  } while (IsBusyOrLocked(status));
+  if (status != 0) QE_DIAG(L"Thumbnail of frame %d not stored (%d)", frameIndex, status);
   return 0;
 }
