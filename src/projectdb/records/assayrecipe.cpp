@@ -11,7 +11,7 @@
 
 namespace {
 
-using qe::projectdb::records::Db;
+using qe::projectdb::DbOf;
 
 const SQeSqliteTableDef& Table() { return g_QeProjectDbTable_assayrecipe; }
 
@@ -25,16 +25,17 @@ std::array<CQeSqliteOut, 7> Outputs(SQeProjectDbRow_assayrecipe& row) {
 int QeProjectDb_Assayrecipe_Insert(uint32_t h, const CQeStringW& uniqueName, const CQeStringW& desc,
                                    const CQeStringW& module, double ctime, double mtime,
                                    int dataSize, const void* data, int64_t* outKey) {
-  CQeSqliteInsert insert(Db(h), Table());
-  const int64_t key = insert.Row(
-      {uniqueName, desc, module, ctime, mtime, CQeSqliteValue::Blob(data, data ? dataSize : 0)});
-  return qe::projectdb::records::StoreInsertedKey(insert.Result(), key, outKey);
+  return qe::projectdb::InsertOne(
+      DbOf(h), Table(),
+      std::array<CQeSqliteValue, 6>{uniqueName, desc, module, ctime, mtime,
+                                    CQeSqliteValue::Blob(data, data ? dataSize : 0)},
+      outKey);
 }
 
 int QeProjectDb_Assayrecipe_Update(uint32_t h, int64_t key, const CQeStringW& uniqueName,
                                    const CQeStringW& desc, const CQeStringW& module, double mtime,
                                    const CQeByteArray& data) {
-  CQeSqliteUpdate update(Db(h), Table(),
+  CQeSqliteUpdate update(DbOf(h), Table(),
                          {L"wszUniqueName", L"wszDesc", L"wszModule", L"dMTime", L"pData"});
   return update.Row(key, {uniqueName, desc, module, mtime, data});
 }
@@ -42,29 +43,29 @@ int QeProjectDb_Assayrecipe_Update(uint32_t h, int64_t key, const CQeStringW& un
 int64_t QeProjectDb_Assayrecipe_Find(uint32_t h, const CQeStringW& uniqueName) {
   int64_t key = 0;
   CQeSqliteSelect select(
-      Db(h), Table(), CQeStringW(L"iKey"),
+      DbOf(h), Table(), CQeStringW(L"iKey"),
       QeSqlite_FormatSql(L"%s='%s'", L"wszUniqueName", QeSqlite_EscapeText(uniqueName)));
   select.Row({&key});
   return key;
 }
 
 int QeProjectDb_Assayrecipe_GetOne(uint32_t h, int64_t key, SQeProjectDbRow_assayrecipe& row) {
-  CQeSqliteSelect select(Db(h), Table(), QeSqlite_FormatSql(L"%s=%I64d", L"iKey", key));
+  CQeSqliteSelect select(DbOf(h), Table(), QeSqlite_FormatSql(L"%s=%I64d", L"iKey", key));
   return qe::projectdb::records::ReadOne(select, Outputs(row));
 }
 
 int QeProjectDb_Assayrecipe_GetAll(uint32_t h, std::list<SQeProjectDbRow_assayrecipe>& rows) {
-  CQeSqliteSelect select(Db(h), Table());
+  CQeSqliteSelect select(DbOf(h), Table());
   return qe::projectdb::records::AppendRows(select, rows, Outputs);
 }
 
 int QeProjectDb_Assayrecipe_GetAllNames(uint32_t h, std::vector<CQeStringW>& names) {
-  CQeSqliteSelect select(Db(h), Table(), CQeStringW(L"wszUniqueName"), CQeStringW());
+  CQeSqliteSelect select(DbOf(h), Table(), CQeStringW(L"wszUniqueName"), CQeStringW());
   for (CQeStringW name; select.Row({&name});) names.push_back(name);
   return select.Result();
 }
 
 int QeProjectDb_Assayrecipe_Delete(uint32_t h, int64_t key) {
-  CQeSqliteDelete remove(Db(h), Table());
+  CQeSqliteDelete remove(DbOf(h), Table());
   return remove.Row(key);
 }

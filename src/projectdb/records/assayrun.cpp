@@ -18,13 +18,14 @@ const SQeSqliteTableDef& Table() { return g_QeProjectDbTable_assayrun; }
 int QeProjectDb_Assayrun_Insert(uint32_t h, int64_t jobrunKey, int64_t jobtaskKey,
                                 int64_t capturedDataKey, const CQeStringW& uuid,
                                 const CQeStringW& name, double ctime, int64_t* outKey) {
-  CQeSqliteInsert insert(qe::projectdb::records::Db(h), Table());
-  const int64_t key = insert.Row({jobrunKey, jobtaskKey, capturedDataKey, uuid, name, ctime});
-  return qe::projectdb::records::StoreInsertedKey(insert.Result(), key, outKey);
+  return qe::projectdb::InsertOne(
+      qe::projectdb::DbOf(h), Table(),
+      std::array<CQeSqliteValue, 6>{jobrunKey, jobtaskKey, capturedDataKey, uuid, name, ctime},
+      outKey);
 }
 
 int QeProjectDb_Assayrun_GetOne(uint32_t h, int64_t key, SQeProjectDbRow_assayrun& row) {
-  CQeSqliteSelect select(qe::projectdb::records::Db(h), Table(),
+  CQeSqliteSelect select(qe::projectdb::DbOf(h), Table(),
                          QeSqlite_FormatSql(L"%s=%I64d", L"iKey", key));
   return qe::projectdb::records::ReadOne(
       select, std::array<CQeSqliteOut, 7>{&row.iKey, &row.iJobrunKeyRef, &row.iJobtaskKeyRef,
@@ -33,6 +34,6 @@ int QeProjectDb_Assayrun_GetOne(uint32_t h, int64_t key, SQeProjectDbRow_assayru
 }
 
 int QeProjectDb_Assayrun_Delete(uint32_t h, int64_t key) {
-  CQeSqliteDelete remove(qe::projectdb::records::Db(h), Table());
+  CQeSqliteDelete remove(qe::projectdb::DbOf(h), Table());
   return remove.Row(key);
 }

@@ -7,8 +7,8 @@
 #include "qe/projectdb/schema.h"
 
 int QeProjectDb_Binframe_InsertMany(uint32_t h, std::vector<SQeProjectDbRow_binframe>& rows) {
-  return qe::projectdb::BatchInsert(qe::projectdb::records::Db(h), g_QeProjectDbTable_binframe,
-                                    rows, [](const SQeProjectDbRow_binframe& row) {
+  return qe::projectdb::BatchInsert(qe::projectdb::DbOf(h), g_QeProjectDbTable_binframe, rows,
+                                    [](const SQeProjectDbRow_binframe& row) {
                                       return std::array<CQeSqliteValue, 4>{
                                           row.iJobrunKeyRef, row.iBinlayerKeyRef, row.iFrameIndex,
                                           row.iCount};

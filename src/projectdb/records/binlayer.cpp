@@ -19,14 +19,15 @@ int QeProjectDb_Binlayer_Insert(uint32_t h, int64_t jobrunKey, int64_t assayrunK
                                 const CQeStringW& uuid, const CQeStringW& name,
                                 const CQeStringW& compName, const CQeStringW& fileTag, int color,
                                 int64_t* outKey) {
-  CQeSqliteInsert insert(qe::projectdb::records::Db(h), Table());
-  const int64_t key = insert.Row({jobrunKey, assayrunKey, uuid, name, compName, fileTag, color});
-  return qe::projectdb::records::StoreInsertedKey(insert.Result(), key, outKey);
+  return qe::projectdb::InsertOne(
+      qe::projectdb::DbOf(h), Table(),
+      std::array<CQeSqliteValue, 7>{jobrunKey, assayrunKey, uuid, name, compName, fileTag, color},
+      outKey);
 }
 
 int QeProjectDb_Binlayer_InsertMany(uint32_t h, std::vector<SQeProjectDbRow_binlayer>& rows) {
   return qe::projectdb::BatchInsert(
-      qe::projectdb::records::Db(h), Table(), rows, [](const SQeProjectDbRow_binlayer& row) {
+      qe::projectdb::DbOf(h), Table(), rows, [](const SQeProjectDbRow_binlayer& row) {
         return std::array<CQeSqliteValue, 7>{row.iJobrunKeyRef, row.iAssayrunKeyRef, row.wszUuid,
                                              row.wszName,       row.wszCompName,     row.wszFileTag,
                                              row.iColor};
@@ -36,7 +37,7 @@ int QeProjectDb_Binlayer_InsertMany(uint32_t h, std::vector<SQeProjectDbRow_binl
 int QeProjectDb_Binlayer_GetMany(uint32_t h, int64_t jobrunKey,
                                  std::vector<SQeProjectDbRow_binlayer>& rows) {
   CQeSqliteSelect select(
-      qe::projectdb::records::Db(h), Table(),
+      qe::projectdb::DbOf(h), Table(),
       QeSqlite_FormatSql(L"%s.%s=%I64d", Table().wszName, L"iJobrunKeyRef", jobrunKey));
   return qe::projectdb::records::AppendRows(select, rows, [](SQeProjectDbRow_binlayer& row) {
     return std::array<CQeSqliteOut, 8>{&row.iKey,       &row.iJobrunKeyRef, &row.iAssayrunKeyRef,

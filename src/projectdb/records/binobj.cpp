@@ -12,7 +12,7 @@ int QeProjectDb_Binobj_InsertMany(uint32_t h, std::vector<SQeProjectDbRow_binobj
   const CQeSqliteNullValueVector nulls =
       QeSqliteNullValueVector_Create(table, 1, L"iTraceKeyRef", 0);
   return qe::projectdb::BatchInsert(
-      qe::projectdb::records::Db(h), table, rows,
+      qe::projectdb::DbOf(h), table, rows,
       [](const SQeProjectDbRow_binobj& row) {
         return std::array<CQeSqliteValue, 8>{row.iBinframeKeyRef, row.iTraceKeyRef, row.iBinObjId,
                                              row.iBBoxL,          row.iBBoxT,       row.iBBoxR,
@@ -22,8 +22,8 @@ int QeProjectDb_Binobj_InsertMany(uint32_t h, std::vector<SQeProjectDbRow_binobj
 }
 
 int QeProjectDb_Binobjprop_InsertMany(uint32_t h, std::vector<SQeProjectDbRow_binobjprop>& rows) {
-  return qe::projectdb::BatchInsert(qe::projectdb::records::Db(h), g_QeProjectDbTable_binobjprop,
-                                    rows, [](const SQeProjectDbRow_binobjprop& row) {
+  return qe::projectdb::BatchInsert(qe::projectdb::DbOf(h), g_QeProjectDbTable_binobjprop, rows,
+                                    [](const SQeProjectDbRow_binobjprop& row) {
                                       return std::array<CQeSqliteValue, 5>{
                                           row.iBinobjKeyRef, row.iPropdefKeyRef, row.iJobrunKeyRef,
                                           row.iFrameIndex, row.dValue};

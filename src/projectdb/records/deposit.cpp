@@ -18,15 +18,16 @@ const SQeSqliteTableDef& Table() { return g_QeProjectDbTable_deposit; }
 int QeProjectDb_Deposit_Insert(uint32_t h, int64_t jobdefKey, double ctime, double mtime,
                                const CQeStringW& uuid, int dataSize, const void* data,
                                int64_t* outKey) {
-  CQeSqliteInsert insert(qe::projectdb::records::Db(h), Table());
-  const int64_t key =
-      insert.Row({jobdefKey, ctime, mtime, uuid, CQeSqliteValue::Blob(data, data ? dataSize : 0)});
-  return qe::projectdb::records::StoreInsertedKey(insert.Result(), key, outKey);
+  return qe::projectdb::InsertOne(
+      qe::projectdb::DbOf(h), Table(),
+      std::array<CQeSqliteValue, 5>{jobdefKey, ctime, mtime, uuid,
+                                    CQeSqliteValue::Blob(data, data ? dataSize : 0)},
+      outKey);
 }
 
 int QeProjectDb_Deposit_Update(uint32_t h, int64_t key, int64_t jobdefKey, double ctime,
                                double mtime, const CQeStringW& uuid, const CQeByteArray& data) {
-  CQeSqliteUpdate update(qe::projectdb::records::Db(h), Table(),
+  CQeSqliteUpdate update(qe::projectdb::DbOf(h), Table(),
                          {L"iJobdefKeyRef", L"dCTime", L"dMTime", L"wszUuid", L"pData"});
   return update.Row(key, {jobdefKey, ctime, mtime, uuid, data});
 }
@@ -34,7 +35,7 @@ int QeProjectDb_Deposit_Update(uint32_t h, int64_t key, int64_t jobdefKey, doubl
 int QeProjectDb_Deposit_GetMany(uint32_t h, int64_t jobdefKey,
                                 std::list<SQeProjectDbRow_deposit>& rows) {
   CQeSqliteSelect select(
-      qe::projectdb::records::Db(h), Table(),
+      qe::projectdb::DbOf(h), Table(),
       QeSqlite_FormatSql(L"%s.%s=%I64d", Table().wszName, L"iJobdefKeyRef", jobdefKey));
   return qe::projectdb::records::AppendRows(select, rows, [](SQeProjectDbRow_deposit& row) {
     return std::array<CQeSqliteOut, 6>{&row.iKey,   &row.iJobdefKeyRef, &row.dCTime,

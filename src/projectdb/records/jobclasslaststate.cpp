@@ -15,7 +15,7 @@ int QeProjectDb_Jobclasslaststate_InsertOrUpdate(uint32_t h, const CQeStringW& u
                                                  const SQeProjectDbJobTaskState& state,
                                                  int64_t* outKey) {
   CQeSqliteCmd cmd(
-      qe::projectdb::records::Db(h),
+      qe::projectdb::DbOf(h),
       QeSqlite_FormatSql(L"INSERT OR REPLACE INTO %s (%s, %s, %s, %s, %s) VALUES (?, ?, ?, ?, ?);",
                          TableName(), L"wszUniqueName", L"iVersion", L"iState", L"wszName",
                          L"pData"));
@@ -26,14 +26,15 @@ int QeProjectDb_Jobclasslaststate_InsertOrUpdate(uint32_t h, const CQeStringW& u
   cmd.Bind(5, state.pData);
   int64_t key = 0;
   cmd.Next(key);
-  return qe::projectdb::records::StoreInsertedKey(cmd.Result(), key, outKey);
+  if (outKey) *outKey = cmd.Result() == 0 ? key : 0;
+  return cmd.Result();
 }
 
 int QeProjectDb_Jobclasslaststate_GetOne(uint32_t h, const CQeStringW& uniqueName,
                                          SQeProjectDbJobTaskState& state) {
   const wchar_t* t = TableName();
   CQeSqliteCmd cmd(
-      qe::projectdb::records::Db(h),
+      qe::projectdb::DbOf(h),
       QeSqlite_FormatSql(L"SELECT %s.%s, %s.%s, %s.%s, %s.%s FROM %s WHERE %s.%s='%s';", t,
                          L"iVersion", t, L"iState", t, L"wszName", t, L"pData", t, t,
                          L"wszUniqueName", QeSqlite_EscapeText(uniqueName)));

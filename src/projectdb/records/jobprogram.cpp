@@ -14,7 +14,7 @@
 
 namespace {
 
-using qe::projectdb::records::Db;
+using qe::projectdb::DbOf;
 
 const SQeSqliteTableDef& Table() { return g_QeProjectDbTable_jobprogram; }
 
@@ -42,26 +42,26 @@ int QeProjectDb_Jobprogram_Insert(uint32_t h, int64_t jobdefKey, const CQeString
 int QeProjectDb_Jobprogram_Insert(uint32_t h, int64_t jobdefKey, const CQeStringW& summary,
                                   const CQeByteArray* properties, int64_t* outKey) {
   const CQeByteArray empty;
-  CQeSqliteInsert insert(Db(h), Table());
-  const int64_t key = insert.Row({jobdefKey, summary, properties ? *properties : empty});
-  return qe::projectdb::records::StoreInsertedKey(insert.Result(), key, outKey);
+  return qe::projectdb::InsertOne(
+      DbOf(h), Table(),
+      std::array<CQeSqliteValue, 3>{jobdefKey, summary, properties ? *properties : empty}, outKey);
 }
 
 int QeProjectDb_Jobprogram_GetOne(uint32_t h, int64_t key, SQeProjectDbRow_jobprogram& row) {
-  CQeSqliteSelect select(Db(h), Table(), QeSqlite_FormatSql(L"%s=%I64d", L"iKey", key));
+  CQeSqliteSelect select(DbOf(h), Table(), QeSqlite_FormatSql(L"%s=%I64d", L"iKey", key));
   return qe::projectdb::records::ReadOne(select, Outputs(row));
 }
 
 int QeProjectDb_Jobprogram_GetLatest(uint32_t h, int64_t jobdefKey,
                                      SQeProjectDbRow_jobprogram& row) {
-  CQeSqliteSelect select(Db(h), Table(),
+  CQeSqliteSelect select(DbOf(h), Table(),
                          QeSqlite_FormatSql(L"%s=%I64d ORDER BY %s DESC LIMIT 1", L"iJobdefKeyRef",
                                             jobdefKey, L"iKey"));
   return qe::projectdb::records::ReadOne(select, Outputs(row));
 }
 
 int QeProjectDb_Jobprogram_Duplicate(uint32_t h, int64_t key, int64_t* outKey) {
-  CQeSqliteDuplicate duplicate(Db(h), Table(), std::map<CQeStringW, CQeStringW>(),
+  CQeSqliteDuplicate duplicate(DbOf(h), Table(), std::map<CQeStringW, CQeStringW>(),
                                CQeStringW(L"iKey=?"));
   const int64_t newKey = duplicate.Row(key);
   if (duplicate.Result() != 0) return duplicate.Result();
@@ -73,7 +73,7 @@ int QeProjectDb_Jobprogram_GetProperty(uint32_t h, int64_t key, const CQeStringW
                                        CQeStringW& value) {
   CQeByteArray blob(1024);
   bool found = false;
-  const int status = ReadBlob(Db(h), key, blob, found);
+  const int status = ReadBlob(DbOf(h), key, blob, found);
   if (found && !name.IsEmpty()) {
     CQeLiteVariantR reader(blob);
     if (reader.LevelBegin(L"") == eQeOk) {
@@ -87,7 +87,7 @@ int QeProjectDb_Jobprogram_GetProperty(uint32_t h, int64_t key, const CQeStringW
 
 int QeProjectDb_Jobprogram_InsertOrUpdateProperties(
     uint32_t h, int64_t key, const std::vector<SQeProjectDbRow_jobprogram::_property>& properties) {
-  sqlite3* db = Db(h);
+  sqlite3* db = DbOf(h);
   CQeByteArray blob(1024);
   bool found = false;
   const int status = ReadBlob(db, key, blob, found);
@@ -113,7 +113,7 @@ int QeProjectDb_Jobprogram_InsertOrUpdateProperties(
 }
 
 int QeProjectDb_Jobprogram_GetLatestTaskStateoOr(uint32_t h, int64_t jobdefKey, int& state) {
-  sqlite3* db = Db(h);
+  sqlite3* db = DbOf(h);
   // The aggregate yields a row (0) even without programs; the job
   // definition's programs are looked up first so that state stays untouched
   // then.

@@ -13,7 +13,7 @@
 
 namespace {
 
-using qe::projectdb::records::Db;
+using qe::projectdb::DbOf;
 
 const SQeSqliteTableDef& Table() { return g_QeProjectDbTable_jobpropdef; }
 const SQeSqliteTableDef& EnumTable() { return g_QeProjectDbTable_jobpropenumvalue; }
@@ -33,7 +33,7 @@ std::array<CQeSqliteOut, 3> EnumOutputs(SQeProjectDbRow_jobpropenumvalue& row) {
 int ReadDefinition(uint32_t h, const CQeStringW& where, SQeProjectDbRow_jobpropdef& row,
                    bool& found) {
   SQeProjectDbRow_jobpropdef read;
-  CQeSqliteSelect select(Db(h), Table(), where);
+  CQeSqliteSelect select(DbOf(h), Table(), where);
   const auto outputs = Outputs(read);
   found = select.Row(std::span<const CQeSqliteOut>(outputs.data(), outputs.size()));
   if (select.Result() != 0 || !found) return select.Result();
@@ -50,11 +50,11 @@ int QeProjectDb_Jobpropdef_InsertOrUpdate(uint32_t h, int64_t programKey, const 
                                           int flags, const CQeByteArray* dependencyExpression,
                                           int64_t* outKey) {
   CQeSqliteCmd cmd(
-      Db(h), QeSqlite_FormatSql(L"INSERT OR REPLACE INTO %s (%s, %s, %s, %s, %s, %s, %s) VALUES "
-                                L"(?, ?, ?, ?, ?, ?, ?);",
-                                Table().wszName, L"iJobprogramKeyRef", L"wszPropkey",
-                                L"dPropdefvalue", L"iPropdeftype", L"iPropdefvisibility",
-                                L"iPropdefflags", L"pDependencyExpression"));
+      DbOf(h), QeSqlite_FormatSql(L"INSERT OR REPLACE INTO %s (%s, %s, %s, %s, %s, %s, %s) VALUES "
+                                  L"(?, ?, ?, ?, ?, ?, ?);",
+                                  Table().wszName, L"iJobprogramKeyRef", L"wszPropkey",
+                                  L"dPropdefvalue", L"iPropdeftype", L"iPropdefvisibility",
+                                  L"iPropdefflags", L"pDependencyExpression"));
   cmd.Bind(1, static_cast<long long>(programKey));
   cmd.Bind(2, propkey);
   cmd.Bind(3, value);
@@ -83,7 +83,7 @@ int QeProjectDb_Jobpropdef_SetAll(uint32_t h, int64_t programKey,
     keys.AppendFormat(L"%I64d", row.iKey);
   }
   return QeSqlite_Execute(
-      Db(h),
+      DbOf(h),
       QeSqlite_FormatSql(L"DELETE FROM %s WHERE %s=%I64d AND %s NOT IN (%s)", Table().wszName,
                          L"iJobprogramKeyRef", programKey, L"iKey", keys),
       nullptr, false);
@@ -111,7 +111,7 @@ int QeProjectDb_Jobpropdef_GetAll(uint32_t h, int64_t programKey,
   int status = 0;
   {
     CQeSqliteSelect select(
-        Db(h), Table(),
+        DbOf(h), Table(),
         QeSqlite_FormatSql(L"%s.%s=%I64d", Table().wszName, L"iJobprogramKeyRef", programKey));
     status = qe::projectdb::records::AppendRows(select, read, Outputs);
   }
@@ -124,21 +124,21 @@ int QeProjectDb_Jobpropdef_GetAll(uint32_t h, int64_t programKey,
 }
 
 int QeProjectDb_Jobpropdef_Delete(uint32_t h, int64_t key) {
-  CQeSqliteDelete remove(Db(h), Table());
+  CQeSqliteDelete remove(DbOf(h), Table());
   return remove.Row(key);
 }
 
 int QeProjectDb_Jobpropdef_Delete(uint32_t h, int64_t programKey, const CQeStringW& propkey) {
-  CQeSqliteCmd cmd(Db(h), QeSqlite_FormatSql(L"DELETE FROM %s WHERE %s=%I64d AND %s='%s'",
-                                             Table().wszName, L"iJobprogramKeyRef", programKey,
-                                             L"wszPropkey", QeSqlite_EscapeText(propkey)));
+  CQeSqliteCmd cmd(DbOf(h), QeSqlite_FormatSql(L"DELETE FROM %s WHERE %s=%I64d AND %s='%s'",
+                                               Table().wszName, L"iJobprogramKeyRef", programKey,
+                                               L"wszPropkey", QeSqlite_EscapeText(propkey)));
   cmd.Execute();
   return cmd.Result();
 }
 
 int QeProjectDb_Jobpropenumvalue_SetAll(uint32_t h, int64_t jobpropdefKey,
                                         std::vector<SQeProjectDbRow_jobpropenumvalue>& values) {
-  sqlite3* db = Db(h);
+  sqlite3* db = DbOf(h);
   const int cleared =
       QeSqlite_Execute(db,
                        QeSqlite_FormatSql(L"DELETE FROM %s WHERE %s=%I64d", EnumTable().wszName,
@@ -158,7 +158,7 @@ int QeProjectDb_Jobpropenumvalue_SetAll(uint32_t h, int64_t jobpropdefKey,
 int QeProjectDb_Jobpropenumvalue_GetAll(uint32_t h, int64_t jobpropdefKey,
                                         std::vector<SQeProjectDbRow_jobpropenumvalue>& values) {
   const wchar_t* table = EnumTable().wszName;
-  CQeSqliteSelect select(Db(h), EnumTable(),
+  CQeSqliteSelect select(DbOf(h), EnumTable(),
                          QeSqlite_FormatSql(L"%s.%s=%I64d ORDER BY %s.%s", table,
                                             L"iJobpropdefKeyRef", jobpropdefKey, table, L"iKey"));
   return qe::projectdb::records::AppendRows(select, values, EnumOutputs);

@@ -22,16 +22,18 @@ std::array<CQeSqliteOut, 10> Outputs(SQeProjectDbRow_jobrunpropstat& row) {
 
 int QeProjectDb_Jobrunpropstat_InsertOrReplace(uint32_t h, SQeProjectDbRow_jobrunpropstat& row,
                                                int64_t* outKey) {
-  CQeSqliteInsert insert(qe::projectdb::records::Db(h), Table(), CQeStringW(L"OR REPLACE"));
+  CQeSqliteInsert insert(qe::projectdb::DbOf(h), Table(), CQeStringW(L"OR REPLACE"));
   row.iKey =
       insert.Row({row.iJobrunKeyRef, row.iPropdefKeyRef, row.iCount, row.iDistinctCount,
                   row.dStatMin, row.dStatMax, row.dStatSum, row.dStatSqSum, row.dStatDecSum});
-  return qe::projectdb::records::StoreInsertedKey(insert.Result(), row.iKey, outKey);
+  const int status = insert.Result();
+  if (outKey) *outKey = status == 0 ? row.iKey : 0;
+  return status;
 }
 
 int QeProjectDb_Jobrunpropstat_GetOne(uint32_t h, int64_t jobrunKey, int64_t propdefKey,
                                       SQeProjectDbRow_jobrunpropstat& row) {
-  CQeSqliteSelect select(qe::projectdb::records::Db(h), Table(),
+  CQeSqliteSelect select(qe::projectdb::DbOf(h), Table(),
                          QeSqlite_FormatSql(L"%s=%I64d AND %s=%I64d", L"iJobrunKeyRef", jobrunKey,
                                             L"iPropdefKeyRef", propdefKey));
   return qe::projectdb::records::ReadOneOrNotFound(select, Outputs(row));

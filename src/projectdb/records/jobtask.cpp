@@ -13,7 +13,7 @@
 
 namespace {
 
-using qe::projectdb::records::Db;
+using qe::projectdb::DbOf;
 
 const SQeSqliteTableDef& Table() { return g_QeProjectDbTable_jobtask; }
 
@@ -36,13 +36,13 @@ std::array<CQeSqliteOut, 14> Outputs(SQeProjectDbRow_jobtask& row) {
 }
 
 int SelectMany(uint32_t h, const CQeStringW& where, std::list<SQeProjectDbRow_jobtask>& rows) {
-  CQeSqliteSelect select(Db(h), Table(), where);
+  CQeSqliteSelect select(DbOf(h), Table(), where);
   return qe::projectdb::records::AppendRows(select, rows, Outputs);
 }
 
 int DeleteWhere(uint32_t h, const wchar_t* column, int64_t key) {
   return QeSqlite_Execute(
-      Db(h), QeSqlite_FormatSql(L"DELETE FROM %s WHERE %s=%I64d;", Table().wszName, column, key),
+      DbOf(h), QeSqlite_FormatSql(L"DELETE FROM %s WHERE %s=%I64d;", Table().wszName, column, key),
       nullptr, false);
 }
 
@@ -54,26 +54,26 @@ int QeProjectDb_Jobtask_Insert(uint32_t h, int64_t programKey, int64_t parentKey
                                const CQeByteArray* dependencyExpression, int64_t* outKey) {
   const CQeSqliteNullValueVector nulls =
       QeSqliteNullValueVector_Create(Table(), 2, L"iJobprogramKeyRef", 0, L"iJobtaskKeyRef", 0);
-  CQeSqliteInsert insert(Db(h), Table());
-  const int64_t key = insert.Row(
-      nulls,
-      {programKey, parentKey, blockNumber, order, state.iVersion, state.iState, className,
-       state.wszName, state.wszNotes, state.wszNotesDetailed, state.pData, state.pConnectionData,
-       dependencyExpression ? CQeSqliteValue(*dependencyExpression) : CQeSqliteValue()});
-  return qe::projectdb::records::StoreInsertedKey(insert.Result(), key, outKey);
+  return qe::projectdb::InsertOne(
+      DbOf(h), Table(),
+      std::array<CQeSqliteValue, 13>{
+          programKey, parentKey, blockNumber, order, state.iVersion, state.iState, className,
+          state.wszName, state.wszNotes, state.wszNotesDetailed, state.pData, state.pConnectionData,
+          dependencyExpression ? CQeSqliteValue(*dependencyExpression) : CQeSqliteValue()},
+      outKey, &nulls);
 }
 
 int QeProjectDb_Jobtask_Update(uint32_t h, int64_t key, int64_t blockNumber, int64_t order,
                                const CQeStringW& className, const SQeProjectDbJobTaskState& state) {
   CQeSqliteUpdate update(
-      Db(h), Table(),
+      DbOf(h), Table(),
       {L"iBlockNumber", L"iOrder", L"wszClassName", L"iState", L"wszNotes", L"wszNotesDetailed"});
   return update.Row(
       key, {blockNumber, order, className, state.iState, state.wszNotes, state.wszNotesDetailed});
 }
 
 int QeProjectDb_Jobtask_GetOne(uint32_t h, int64_t key, SQeProjectDbRow_jobtask& row) {
-  CQeSqliteSelect select(Db(h), Table(), QeSqlite_FormatSql(L"%s=%I64d", L"iKey", key));
+  CQeSqliteSelect select(DbOf(h), Table(), QeSqlite_FormatSql(L"%s=%I64d", L"iKey", key));
   return qe::projectdb::records::ReadOne(select, Outputs(row));
 }
 
@@ -141,5 +141,5 @@ int QeProjectDb_Jobtask_DeleteIfNotInJobrun(uint32_t h, int64_t key) {
       task, L"iKey", key, key, task, L"iKey", task, task, L"iJobtaskKeyRef", frame, frame,
       L"iJobtaskKeyRef", loop, loop, L"iJobtaskKeyRef", assay, assay, L"iJobtaskKeyRef", assay,
       L"iCapturedDataKeyRef");
-  return QeSqlite_Execute(Db(h), sql, nullptr, false);
+  return QeSqlite_Execute(DbOf(h), sql, nullptr, false);
 }

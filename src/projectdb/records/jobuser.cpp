@@ -7,7 +7,7 @@
 
 int QeProjectDb_Jobuser_Insert(uint32_t h, const CQeStringW& uuid, const CQeStringW& username,
                                const CQeStringW& password) {
-  CQeSqliteCmd cmd(qe::projectdb::records::Db(h),
+  CQeSqliteCmd cmd(qe::projectdb::DbOf(h),
                    QeSqlite_FormatSql(L"INSERT INTO %s (%s, %s, %s) VALUES (?, ?, ?);",
                                       g_QeProjectDbTable_jobuser.wszName, L"wszUuid",
                                       L"wszUsername", L"wszPassword"));
@@ -24,7 +24,7 @@ int QeProjectDb_Jobuser_GetOne(uint32_t h, const CQeStringW& username, const CQe
   // a statement text that an error message could repeat.
   const wchar_t* t = g_QeProjectDbTable_jobuser.wszName;
   CQeSqliteCmd cmd(
-      qe::projectdb::records::Db(h),
+      qe::projectdb::DbOf(h),
       QeSqlite_FormatSql(L"SELECT %s, %s, %s, %s FROM %s WHERE %s=? AND %s=?;", L"iKey", L"wszUuid",
                          L"wszUsername", L"wszPassword", t, L"wszUsername", L"wszPassword"));
   cmd.Bind(1, username);

@@ -6,7 +6,7 @@
 
 int QeProjectDb_Cloudgroupusers_Insert(uint32_t h, const CQeStringW& username,
                                        const CQeStringW& projectUuid, int64_t userKey) {
-  CQeSqliteCmd cmd(qe::projectdb::records::Db(h),
+  CQeSqliteCmd cmd(qe::projectdb::DbOf(h),
                    QeSqlite_FormatSql(L"INSERT INTO %s (%s, %s, %s) VALUES (?, ?, ?);",
                                       g_QeProjectDbTable_project_user_grouping.wszName,
                                       L"wszUsername", L"wszProjectUuid", L"iUserKeyRef"));

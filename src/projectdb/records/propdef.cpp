@@ -11,7 +11,7 @@
 
 namespace {
 
-using qe::projectdb::records::Db;
+using qe::projectdb::DbOf;
 
 const SQeSqliteTableDef& Table() { return g_QeProjectDbTable_propdef; }
 
@@ -29,7 +29,7 @@ CQeStringW SetNameUnitCondition(const CQeStringW& set, const CQeStringW& name,
 // The key of the first definition matching where, or 0.
 int64_t FirstKey(uint32_t h, const CQeStringW& where) {
   int64_t key = 0;
-  CQeSqliteSelect select(Db(h), Table(), CQeStringW(L"iKey"), where);
+  CQeSqliteSelect select(DbOf(h), Table(), CQeStringW(L"iKey"), where);
   select.Row({&key});
   return key;
 }
@@ -38,9 +38,8 @@ int64_t FirstKey(uint32_t h, const CQeStringW& where) {
 
 int QeProjectDb_Propdef_Insert(uint32_t h, const CQeStringW& set, const CQeStringW& name,
                                const CQeStringW& unit, const CQeStringW& desc, int64_t* outKey) {
-  CQeSqliteInsert insert(Db(h), Table());
-  const int64_t key = insert.Row({set, name, unit, desc});
-  return qe::projectdb::records::StoreInsertedKey(insert.Result(), key, outKey);
+  return qe::projectdb::InsertOne(DbOf(h), Table(),
+                                  std::array<CQeSqliteValue, 4>{set, name, unit, desc}, outKey);
 }
 
 int QeProjectDb_Propdef_GetOrInsert(uint32_t h, const CQeStringW& set, const CQeStringW& name,
@@ -48,7 +47,7 @@ int QeProjectDb_Propdef_GetOrInsert(uint32_t h, const CQeStringW& set, const CQe
                                     int64_t* outKey) {
   SQeProjectDbRow_propdef found;
   {
-    CQeSqliteSelect select(Db(h), Table(), SetNameUnitCondition(set, name, unit));
+    CQeSqliteSelect select(DbOf(h), Table(), SetNameUnitCondition(set, name, unit));
     const auto outputs = Outputs(found);
     select.Row(std::span<const CQeSqliteOut>(outputs.data(), outputs.size()));
   }
@@ -61,7 +60,7 @@ int QeProjectDb_Propdef_GetOrInsert(uint32_t h, const CQeStringW& set, const CQe
 
 int QeProjectDb_Propdef_GetOne(uint32_t h, const CQeStringW& set, int64_t key,
                                SQeProjectDbRow_propdef& row) {
-  CQeSqliteSelect select(Db(h), Table(),
+  CQeSqliteSelect select(DbOf(h), Table(),
                          QeSqlite_FormatSql(L"%s='%s' AND %s=%I64d", L"wszPropsetName",
                                             QeSqlite_EscapeText(set), L"iKey", key));
   return qe::projectdb::records::ReadOne(select, Outputs(row));
@@ -80,7 +79,7 @@ int64_t QeProjectDb_Propdef_GetOne(uint32_t h, const CQeStringW& set, const CQeS
 
 int QeProjectDb_Propdef_GetMany(uint32_t h, const CQeStringW& set,
                                 std::vector<SQeProjectDbRow_propdef>& rows) {
-  CQeSqliteSelect select(Db(h), Table(),
+  CQeSqliteSelect select(DbOf(h), Table(),
                          QeSqlite_FormatSql(L"%s.%s='%s'", Table().wszName, L"wszPropsetName",
                                             QeSqlite_EscapeText(set)));
   return qe::projectdb::records::AppendRows(select, rows, Outputs);
@@ -89,11 +88,11 @@ int QeProjectDb_Propdef_GetMany(uint32_t h, const CQeStringW& set,
 int QeProjectDb_Propdef_Update(uint32_t h, int64_t key, const CQeStringW& set,
                                const CQeStringW& name, const CQeStringW& unit,
                                const CQeStringW& desc) {
-  CQeSqliteUpdate update(Db(h), Table(), {L"wszPropsetName", L"wszName", L"wszUnit", L"wszDesc"});
+  CQeSqliteUpdate update(DbOf(h), Table(), {L"wszPropsetName", L"wszName", L"wszUnit", L"wszDesc"});
   return update.Row(key, {set, name, unit, desc});
 }
 
 int QeProjectDb_Propdef_Delete(uint32_t h, int64_t key) {
-  CQeSqliteDelete remove(Db(h), Table());
+  CQeSqliteDelete remove(DbOf(h), Table());
   return remove.Row(key);
 }

@@ -1,30 +1,18 @@
-// Small pieces shared by the record functions of programs, properties, tags,
-// analysis results, users and uploads: resolving a handle, the key
-// out-parameter rule of inserts, reading rows into a caller's container and
-// turning a lookup without a row into a status.
+// Reading helpers of the record functions for programs, properties, tags,
+// analysis results, users and uploads, beside the shared ones of
+// record_access.h (DbOf, SelectOne, SelectAppend, InsertOne): these read
+// through a select the caller built with its own condition and append to
+// any container (std::list as well as std::vector).
 #pragma once
 
-#include <cstdint>
 #include <span>
 #include <utility>
 
+#include "projectdb/records/record_access.h"
 #include "qe/core/status.h"
-#include "qe/projectdb/connection.h"
-#include "qe/sqlite/builder.h"
 #include "qe/sqlite/select.h"
 
 namespace qe::projectdb::records {
-
-// The SQLite connection of a handle; null for an unknown handle, on which
-// every command fails with the helper layer's status for a null connection.
-inline sqlite3* Db(uint32_t handle) { return CQeProjectDbConnectionManager::GetConnection(handle); }
-
-// The insert rule of the record API: the key out-parameter (when given)
-// receives the new key on success and 0 on failure; the status is returned.
-inline int StoreInsertedKey(int status, int64_t key, int64_t* outKey) {
-  if (outKey) *outKey = status == 0 ? key : 0;
-  return status;
-}
 
 // Appends every remaining row of select to out. outputsOf(row) returns the
 // output pointers into a fresh element (a std::array of CQeSqliteOut).
@@ -40,21 +28,20 @@ int AppendRows(CQeSqliteSelect& select, Container& out, OutputsOf outputsOf) {
   return select.Result();
 }
 
-// Reads the first row of select into the outputs. Returns the select's
-// status, or -13 when it succeeded without a row.
-template <typename Outputs>
-int ReadOneOrNotFound(CQeSqliteSelect& select, const Outputs& outputs) {
-  const bool found = select.Row(std::span<const CQeSqliteOut>(outputs.data(), outputs.size()));
-  if (select.Result() != 0) return select.Result();
-  return found ? eQeOk : eQeNotFound;
-}
-
 // Reads the first row of select into the outputs and returns the select's
 // status (0 also when there was no row; the outputs are then untouched).
 template <typename Outputs>
 int ReadOne(CQeSqliteSelect& select, const Outputs& outputs) {
   select.Row(std::span<const CQeSqliteOut>(outputs.data(), outputs.size()));
   return select.Result();
+}
+
+// The same, but -13 when the select succeeded without a row.
+template <typename Outputs>
+int ReadOneOrNotFound(CQeSqliteSelect& select, const Outputs& outputs) {
+  const bool found = select.Row(std::span<const CQeSqliteOut>(outputs.data(), outputs.size()));
+  if (select.Result() != 0) return select.Result();
+  return found ? eQeOk : eQeNotFound;
 }
 
 }  // namespace qe::projectdb::records

@@ -21,7 +21,7 @@ std::array<CQeSqliteOut, 4> Outputs(SQeProjectDbRow_tagcolor& row) {
 
 int QeProjectDb_Tagcolor_InsertMany(uint32_t h, std::vector<SQeProjectDbRow_tagcolor>& rows) {
   return qe::projectdb::BatchInsert(
-      qe::projectdb::records::Db(h), Table(), rows, [](const SQeProjectDbRow_tagcolor& row) {
+      qe::projectdb::DbOf(h), Table(), rows, [](const SQeProjectDbRow_tagcolor& row) {
         return std::array<CQeSqliteValue, 3>{row.iJobrunKeyRef, row.iTagdefKeyRef, row.iColor};
       });
 }
@@ -29,7 +29,7 @@ int QeProjectDb_Tagcolor_InsertMany(uint32_t h, std::vector<SQeProjectDbRow_tagc
 int QeProjectDb_Tagcolor_GetMany(uint32_t h, int64_t jobrunKey,
                                  std::vector<SQeProjectDbRow_tagcolor>& rows) {
   CQeSqliteSelect select(
-      qe::projectdb::records::Db(h), Table(),
+      qe::projectdb::DbOf(h), Table(),
       QeSqlite_FormatSql(L"%s.%s=%I64d", Table().wszName, L"iJobrunKeyRef", jobrunKey));
   return qe::projectdb::records::AppendRows(select, rows, Outputs);
 }
@@ -37,7 +37,7 @@ int QeProjectDb_Tagcolor_GetMany(uint32_t h, int64_t jobrunKey,
 int QeProjectDb_Tagcolor_GetLatestColor(uint32_t h, int64_t tagdefKey) {
   const wchar_t* t = Table().wszName;
   return static_cast<int>(QeSqlite_ReadOneInt64(
-      qe::projectdb::records::Db(h),
+      qe::projectdb::DbOf(h),
       QeSqlite_FormatSql(L"SELECT %s.%s FROM %s WHERE %s.%s=%I64d ORDER BY %s.%s DESC LIMIT 1;", t,
                          L"iColor", t, t, L"iTagdefKeyRef", tagdefKey, t, L"iKey"),
       nullptr, 0));

@@ -13,7 +13,7 @@
 
 namespace {
 
-using qe::projectdb::records::Db;
+using qe::projectdb::DbOf;
 
 const SQeSqliteTableDef& Table() { return g_QeProjectDbTable_tagdef; }
 
@@ -27,26 +27,26 @@ CQeSqliteNullValueVector SetNulls() {
 }
 
 int64_t ReadKey(uint32_t h, const CQeStringW& sql) {
-  return QeSqlite_ReadOneInt64(Db(h), sql, nullptr, 0);
+  return QeSqlite_ReadOneInt64(DbOf(h), sql, nullptr, 0);
 }
 
 }  // namespace
 
 int QeProjectDb_Tagdef_Insert(uint32_t h, const CQeStringW& set, const CQeStringW& name,
                               const CQeStringW& desc, int64_t* outKey) {
-  CQeSqliteInsert insert(Db(h), Table(), {L"wszTagsetName", L"wszName", L"wszDesc"});
-  const int64_t key = insert.Row(SetNulls(), {set, name, desc});
-  return qe::projectdb::records::StoreInsertedKey(insert.Result(), key, outKey);
+  const CQeSqliteNullValueVector nulls = SetNulls();
+  return qe::projectdb::InsertOne(DbOf(h), Table(), std::array<CQeSqliteValue, 3>{set, name, desc},
+                                  outKey, &nulls);
 }
 
 int QeProjectDb_Tagdef_Update(uint32_t h, int64_t key, const CQeStringW& set,
                               const CQeStringW& name, const CQeStringW& desc) {
-  CQeSqliteUpdate update(Db(h), Table(), {L"wszTagsetName", L"wszName", L"wszDesc"});
+  CQeSqliteUpdate update(DbOf(h), Table(), {L"wszTagsetName", L"wszName", L"wszDesc"});
   return update.Row(key, SetNulls(), {set, name, desc});
 }
 
 int QeProjectDb_Tagdef_GetOne(uint32_t h, int64_t key, SQeProjectDbRow_tagdef& row) {
-  CQeSqliteSelect select(Db(h), Table(), QeSqlite_FormatSql(L"%s=%I64d", L"iKey", key));
+  CQeSqliteSelect select(DbOf(h), Table(), QeSqlite_FormatSql(L"%s=%I64d", L"iKey", key));
   return qe::projectdb::records::ReadOne(select, Outputs(row));
 }
 
@@ -59,7 +59,7 @@ int64_t QeProjectDb_Tagdef_GetOne(uint32_t h, const CQeStringW& name) {
 int QeProjectDb_Tagdef_GetOne(uint32_t h, const CQeStringW& set, int64_t key,
                               SQeProjectDbRow_tagdef& row) {
   const wchar_t* t = Table().wszName;
-  CQeSqliteSelect select(Db(h), Table(),
+  CQeSqliteSelect select(DbOf(h), Table(),
                          QeSqlite_FormatSql(L"%s.%s='%s' AND %s.%s=%I64d", t, L"wszTagsetName",
                                             QeSqlite_EscapeText(set), t, L"iKey", key));
   return qe::projectdb::records::ReadOne(select, Outputs(row));
@@ -73,19 +73,19 @@ int64_t QeProjectDb_Tagdef_GetOne(uint32_t h, const CQeStringW& set, const CQeSt
 }
 
 int QeProjectDb_Tagdef_GetAll(uint32_t h, std::vector<SQeProjectDbRow_tagdef>& rows) {
-  CQeSqliteSelect select(Db(h), Table());
+  CQeSqliteSelect select(DbOf(h), Table());
   return qe::projectdb::records::AppendRows(select, rows, Outputs);
 }
 
 int QeProjectDb_Tagdef_GetMany(uint32_t h, const CQeStringW& set,
                                std::vector<SQeProjectDbRow_tagdef>& rows) {
-  CQeSqliteSelect select(Db(h), Table(),
+  CQeSqliteSelect select(DbOf(h), Table(),
                          QeSqlite_FormatSql(L"%s.%s='%s'", Table().wszName, L"wszTagsetName",
                                             QeSqlite_EscapeText(set)));
   return qe::projectdb::records::AppendRows(select, rows, Outputs);
 }
 
 int QeProjectDb_Tagdef_Delete(uint32_t h, int64_t key) {
-  CQeSqliteDelete remove(Db(h), Table());
+  CQeSqliteDelete remove(DbOf(h), Table());
   return remove.Row(key);
 }

@@ -8,7 +8,7 @@ int QeProjectDb_toupload_SaveRequest(uint32_t h, const CQeStringW& tableName,
                                      const CQeStringW& rowUuid, const CQeStringW& cloudUrl,
                                      const SQeProjectDbRow_jobuser& user) {
   CQeSqliteCmd cmd(
-      qe::projectdb::records::Db(h),
+      qe::projectdb::DbOf(h),
       QeSqlite_FormatSql(L"INSERT INTO %s (%s, %s, %s, %s, %s) VALUES (?, ?, ?, ?, ?);",
                          g_QeProjectDbTable_toupload.wszName, L"iWszUuid", L"wszTablename",
                          L"iUserKeyRef", L"wszCloudUrl", L"iUploadState"));
@@ -22,7 +22,7 @@ int QeProjectDb_toupload_SaveRequest(uint32_t h, const CQeStringW& tableName,
 }
 
 int QeProjectDb_toupload_ChangeStatus(uint32_t h, int64_t requestKey, int64_t state) {
-  CQeSqliteCmd cmd(qe::projectdb::records::Db(h),
+  CQeSqliteCmd cmd(qe::projectdb::DbOf(h),
                    QeSqlite_FormatSql(L"UPDATE %s SET %s=%I64d WHERE %s=%I64d;",
                                       g_QeProjectDbTable_toupload.wszName, L"runState", state,
                                       L"iKey", requestKey));

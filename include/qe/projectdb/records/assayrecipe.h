@@ -1,6 +1,6 @@
 // Assay recipes: named, stored analysis settings.
 //
-// Conventions: those of every record function (see jobprogram.h): handle
+// Conventions: those of every record function (see project.h): handle
 // first, 0 or a status returned, key out-pointers receive the key or 0,
 // GetAll appends, a lookup that returns a key gives 0 when there is none.
 // The recipe data are bytes this library does not read.

@@ -1,6 +1,6 @@
 // Assay runs: one execution of an image analysis within a job run.
 //
-// Conventions: those of every record function (see jobprogram.h): handle
+// Conventions: those of every record function (see project.h): handle
 // first, 0 or a status returned, key out-pointers receive the key or 0.
 //
 // An assay run's results are its binary layers (binlayer.h), their binary

@@ -1,6 +1,6 @@
 // Binary layers: the named object layers an analysis produces for a run.
 //
-// Conventions: those of every record function (see jobprogram.h): handle
+// Conventions: those of every record function (see project.h): handle
 // first, 0 or a status returned, key out-pointers receive the key or 0,
 // GetMany appends; batches run in one transaction and retry the whole batch
 // after 30 ms while another connection holds the database.

@@ -1,6 +1,6 @@
 // Binary objects and their measured properties.
 //
-// Conventions: those of every record function (see jobprogram.h); batches
+// Conventions: those of every record function (see project.h); batches
 // run in one transaction and retry the whole batch after 30 ms while
 // another connection holds the database. Objects and object properties are
 // written only in batches and have no readers here.

@@ -1,6 +1,6 @@
 // Deposits: opaque data stored with a job definition.
 //
-// Conventions: those of every record function (see jobprogram.h): handle
+// Conventions: those of every record function (see project.h): handle
 // first, 0 or a status returned, key out-pointers receive the key or 0,
 // GetMany appends. The data are bytes this library does not read.
 //

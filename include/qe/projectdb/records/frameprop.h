@@ -1,7 +1,7 @@
 // Frame properties: one measured value of one property for one frame of a
 // run, optionally produced by an assay run.
 //
-// Conventions: those of every record function (see jobprogram.h): handle
+// Conventions: those of every record function (see project.h): handle
 // first, 0 or a status returned, key out-pointers receive the key or 0;
 // batches run in one transaction and retry the whole batch after 30 ms
 // while another connection holds the database.

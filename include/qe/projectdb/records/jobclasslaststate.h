@@ -1,7 +1,7 @@
 // The last state saved per task class, so that a new task of the class can
 // start from it.
 //
-// Conventions: those of every record function (see jobprogram.h): handle
+// Conventions: those of every record function (see project.h): handle
 // first, 0 or a status returned. The class name is bound or escaped.
 //
 // One `jobclasslaststate` row per unique class name (exact compare); it has

@@ -1,23 +1,11 @@
 // Job programs: the versions of a job definition, each with a property blob.
 //
-// Conventions of every record function (this header and its neighbours):
-//  - The first argument is the connection handle (connection.h); an unknown
-//    handle fails with the SQLite helper layer's status for a null
-//    connection.
-//  - 0 is success; any other value is a failure: the helper layer's status
-//    (a SQLite primary result code, e.g. 19 for a broken uniqueness rule or
-//    foreign key) or one of the library's own codes (-9, -13; qe/core/status.h).
-//  - An insert writes the new key through its trailing key pointer when it
-//    is not null: the key on success, 0 on failure.
-//  - GetOne fills the caller's record and returns the select's status; the
-//    record is not cleared, so it keeps its fields when no row matches
-//    (except where a function says it returns -13 then).
-//  - GetAll / GetMany append to the caller's container (never cleared) in
-//    the order the rows come, unless an order is stated.
-//  - Texts are stored as given; every text that reaches SQL is bound or
-//    escaped, so apostrophes, quotes and percent signs are plain characters.
-//  - The functions take no locks of their own and run on the caller's
-//    thread; records are plain values owned by the caller.
+// Conventions: those shared by every record family, which open
+// qe/projectdb/records/project.h (handle first; 0 or a status returned;
+// key out-pointers receive the key or 0; GetOne keeps the record when no
+// row matches; GetAll / GetMany append). Every text that reaches SQL is
+// bound or escaped, so apostrophes, quotes and percent signs are plain
+// characters.
 //
 // A job definition owns job programs; its current program is the newest,
 // the one with the greatest key. A program's tasks (jobtask.h) and property

@@ -1,6 +1,6 @@
 // Job property definitions of a program and their enumeration values.
 //
-// Conventions: those of every record function (see jobprogram.h): handle
+// Conventions: those of every record function (see project.h): handle
 // first, 0 or a status returned, key out-pointers receive the key, GetAll
 // appends. Texts are stored as given and bound or escaped in SQL.
 //

@@ -1,6 +1,6 @@
 // Statistics of one property over one run, computed by the caller.
 //
-// Conventions: those of every record function (see jobprogram.h): handle
+// Conventions: those of every record function (see project.h): handle
 // first, 0 or a status returned.
 //
 // A run holds one row per property definition; writing statistics for a

@@ -1,6 +1,6 @@
 // Job tasks: the steps of a job program, as a tree.
 //
-// Conventions: those of every record function (see jobprogram.h): handle
+// Conventions: those of every record function (see project.h): handle
 // first, 0 or a status returned, key out-pointers receive the key or 0,
 // GetMany appends. Texts are stored as given and bound or escaped in SQL.
 //

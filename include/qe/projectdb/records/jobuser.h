@@ -1,6 +1,6 @@
 // Users, upload requests and the grouping of projects by user.
 //
-// Conventions: those of every record function (see jobprogram.h): handle
+// Conventions: those of every record function (see project.h): handle
 // first, 0 or a status returned. Every text is passed to SQLite as a bound
 // parameter, never placed in the SQL text.
 //

@@ -1,6 +1,6 @@
 // Property definitions: the measured quantities, grouped by property set.
 //
-// Conventions: those of every record function (see jobprogram.h): handle
+// Conventions: those of every record function (see project.h): handle
 // first, 0 or a status returned, key out-pointers receive the key or 0,
 // GetMany appends, lookups that return a key give 0 when there is none.
 // Texts are stored as given and escaped in SQL.

@@ -1,6 +1,6 @@
 // Tag colours: the display colour of a tag within a run.
 //
-// Conventions: those of every record function (see jobprogram.h): handle
+// Conventions: those of every record function (see project.h): handle
 // first, 0 or a status returned, GetMany appends; batches run in one
 // transaction and retry the whole batch after 30 ms while another
 // connection holds the database.

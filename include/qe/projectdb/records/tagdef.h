@@ -1,7 +1,7 @@
 // Tag definitions: labels grouped by tag set, attached to projects, job
 // definitions and frames.
 //
-// Conventions: those of every record function (see jobprogram.h): handle
+// Conventions: those of every record function (see project.h): handle
 // first, 0 or a status returned, key out-pointers receive the key or 0,
 // GetAll / GetMany append, lookups that return a key give 0 when there is
 // none. Texts are stored as given and escaped in SQL.
