@@ -28,19 +28,11 @@ TEST_F(UserTest, LookupNeedsTheExactNameAndPassword) {
   EXPECT_EQ(QeProjectDb_Jobuser_GetOne(h_, L"nobody", kOtherName, row), eQeNotFound);
   EXPECT_EQ(row.iKey, 7);
   EXPECT_EQ(row.wszPassword, L"p");
-  // The stored user is unchanged by failed lookups.
+  // Failed lookups and a clashing insert leave the stored user as it is.
+  EXPECT_EQ(QeProjectDb_Jobuser_Insert(h_, L"uuid-2", kQuoteName, L"x"), 19);
   EXPECT_EQ(Count(L"jobuser"), 1);
   EXPECT_EQ(QeProjectDb_Jobuser_GetOne(h_, kQuoteName, kOtherName, row), 0);
   EXPECT_EQ(row.iKey, user_.iKey);
-}
-
-TEST_F(UserTest, UuidAndNameAreUnique) {
-  EXPECT_EQ(QeProjectDb_Jobuser_Insert(h_, L"uuid-1", L"other", L"x"), 19);
-  EXPECT_EQ(QeProjectDb_Jobuser_Insert(h_, L"uuid-2", kQuoteName, L"x"), 19);
-  EXPECT_EQ(QeProjectDb_Jobuser_Insert(h_, L"uuid-3", L"other", L"x"), 0);
-  SQeProjectDbRow_jobuser row;
-  EXPECT_EQ(QeProjectDb_Jobuser_GetOne(h_, kQuoteName, kOtherName, row), 0);
-  EXPECT_EQ(row.wszUuid, L"uuid-1");
 }
 
 TEST_F(UserTest, UploadRequestsAreUniquePerRowAndUser) {
