@@ -1,0 +1,128 @@
+// A new project database in a temporary folder, connected through the
+// library, for the tests of projects, job definitions, runs and frames;
+// plain-SQL reads for checking what the record functions wrote, and
+// builders for the rows other families own (job programs, tag definitions,
+// plates, wells, slides).
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "qe/core/files.h"
+#include "qe/core/string.h"
+#include "qe/projectdb/connection.h"
+#include "qe/projectdb/db.h"
+#include "qe/projectdb/records.h"
+#include "qe/projectdb/sys.h"
+#include "qe/sqlite/connection.h"
+#include "support/temp_dir.h"
+
+namespace qe::test {
+
+// Texts that must be stored and read back unchanged.
+inline const CQeStringW kAwkwardText(L"O'Neil's \"Zellkultur\" 100% a_b \\ ünï 日本");
+
+class RecordApiTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(QeProjectDb_Db_Create(DbPath()), 0);
+    h_ = QeProjectDb_Db_Connect(DbPath());
+    ASSERT_NE(h_, 0u);
+  }
+  void TearDown() override { QeProjectDb_Db_Disconnect(h_); }
+
+  CQeStringW DbPath() const { return CQeStringW(dir_.FileW("projects.db")); }
+  sqlite3* db() const { return CQeProjectDbConnectionManager::GetConnection(h_); }
+  // The project root folder beside the database file.
+  std::filesystem::path Root() const { return dir_.path() / "Projects"; }
+
+  // Plain SQL on the test's connection (UTF-8 text).
+  int Exec(const std::string& sql) {
+    return sqlite3_exec(db(), sql.c_str(), nullptr, nullptr, nullptr);
+  }
+  int64_t Int(const std::string& sql) {
+    return QeSqlite_ReadOneInt64(db(), CQeStringW::FromUtf8(sql), nullptr, -999);
+  }
+  double Double(const std::string& sql) {
+    sqlite3_stmt* stmt = nullptr;
+    double value = -1.0;
+    if (sqlite3_prepare_v2(db(), sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK &&
+        sqlite3_step(stmt) == SQLITE_ROW) {
+      value = sqlite3_column_double(stmt, 0);
+    }
+    sqlite3_finalize(stmt);
+    return value;
+  }
+  CQeStringW Text(const std::string& sql) {
+    return QeSqlite_ReadOneStringW(db(), CQeStringW::FromUtf8(sql), nullptr);
+  }
+  bool IsNull(const std::string& table, const std::string& column, int64_t key) {
+    return Int("SELECT " + column + " IS NULL FROM " + table +
+               " WHERE iKey=" + std::to_string(key)) == 1;
+  }
+  int64_t Count(const std::string& table, const std::string& where = "1") {
+    return Int("SELECT count(*) FROM " + table + " WHERE " + where);
+  }
+  int64_t InsertSql(const std::string& sql) {
+    EXPECT_EQ(Exec(sql), SQLITE_OK) << sql << ": " << sqlite3_errmsg(db());
+    return sqlite3_last_insert_rowid(db());
+  }
+
+  // ---- Parents made through the record functions ----
+  int64_t AddProject(const CQeStringW& name = L"Project", const CQeStringW& folder = L"Project") {
+    int64_t key = 0;
+    EXPECT_EQ(QeProjectDb_Proj_Insert(h_, name, L"", folder, &key), 0);
+    return key;
+  }
+  int64_t AddJobdef(int64_t project, const CQeStringW& name = L"Scan", int32_t defType = 1) {
+    int64_t key = 0;
+    EXPECT_EQ(QeProjectDb_Jobdef_Insert(h_, project, defType, 0, name, L"", 0, &key), 0);
+    return key;
+  }
+  // The job program of a job definition (its family has functions of its
+  // own; a bare row is all a run needs).
+  int64_t AddJobprogram(int64_t jobdef) {
+    return InsertSql("INSERT INTO jobprogram (iJobdefKeyRef, wszSummary) VALUES (" +
+                     std::to_string(jobdef) + ", 'program')");
+  }
+  // A running run of a new job definition in the project; *folder receives
+  // the run's absolute folder.
+  int64_t AddRun(int64_t project, int64_t jobdef, int64_t flags = 1,
+                 const CQeStringW& name = L"Run", CQeStringW* folder = nullptr) {
+    SQeProjectDbRow_project p;
+    EXPECT_EQ(QeProjectDb_Proj_GetOne(h_, project, p), 0);
+    SQeProjectDbRow_jobrun row;
+    EXPECT_EQ(
+        QeProjectDb_Jobrun_Insert(h_, project, QeProjectDb_Proj_MakeAbsPath(h_, p.wszFolderName),
+                                  jobdef, AddJobprogram(jobdef), flags, name, L"", &row, folder),
+        0);
+    return row.iKey;
+  }
+  int64_t AddTagdef(const std::string& name) {
+    return InsertSql("INSERT INTO tagdef (wszTagsetName, wszName, wszDesc) VALUES ('test', '" +
+                     name + "', '')");
+  }
+  int64_t AddPlateinfo(int64_t run) {
+    return InsertSql(
+        "INSERT INTO plateinfo (iJobrunKeyRef, iWellplatenameKeyRef, wszName) VALUES (" +
+        std::to_string(run) + ", NULL, 'Plate 1')");
+  }
+  int64_t AddWellinfo(int64_t run, int wellIndex) {
+    return InsertSql("INSERT INTO wellinfo (iJobrunKeyRef, iWellIndex, wszName) VALUES (" +
+                     std::to_string(run) + ", " + std::to_string(wellIndex) + ", 'W" +
+                     std::to_string(wellIndex) + "')");
+  }
+  int64_t AddSlideinfo(int64_t run) {
+    return InsertSql("INSERT INTO slideinfo (iJobrunKeyRef, wszName) VALUES (" +
+                     std::to_string(run) + ", 'Slide')");
+  }
+
+  TempDir dir_;
+  uint32_t h_ = 0;
+};
+
+}  // namespace qe::test
