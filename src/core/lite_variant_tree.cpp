@@ -196,9 +196,9 @@ int Decode(const uint8_t* data, size_t size, Level& out, bool verify_checksum) {
     return eQeUnusableFile;
   }
   Reader r(data, size);
-  const uint8_t* magic;
-  uint16_t version, flags;
-  uint32_t sum;
+  const uint8_t* magic = nullptr;
+  uint16_t version = 0, flags = 0;
+  uint32_t sum = 0;
   r.Bytes(sizeof kMagic, magic);
   r.U16(version);
   r.U16(flags);
