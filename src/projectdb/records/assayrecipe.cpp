@@ -61,8 +61,8 @@ int QeProjectDb_Assayrecipe_GetAll(uint32_t h, std::list<SQeProjectDbRow_assayre
 
 int QeProjectDb_Assayrecipe_GetAllNames(uint32_t h, std::vector<CQeStringW>& names) {
   CQeSqliteSelect select(DbOf(h), Table(), CQeStringW(L"wszUniqueName"), CQeStringW());
-  for (CQeStringW name; select.Row({&name});) names.push_back(name);
-  return select.Result();
+  return qe::projectdb::records::AppendRows(
+      select, names, [](CQeStringW& name) { return std::array<CQeSqliteOut, 1>{&name}; });
 }
 
 int QeProjectDb_Assayrecipe_Delete(uint32_t h, int64_t key) {

@@ -5,6 +5,7 @@
 // any container (std::list as well as std::vector).
 #pragma once
 
+#include <new>
 #include <span>
 #include <utility>
 
@@ -17,13 +18,19 @@ namespace qe::projectdb::records {
 // Appends every remaining row of select to out. outputsOf(row) returns the
 // output pointers into a fresh element (a std::array of CQeSqliteOut).
 // Returns the select's status.
+// A container that cannot grow gives kStatusNoMemory (the rows read so
+// far stay appended).
 template <typename Container, typename OutputsOf>
 int AppendRows(CQeSqliteSelect& select, Container& out, OutputsOf outputsOf) {
-  for (;;) {
-    typename Container::value_type row;
-    const auto outputs = outputsOf(row);
-    if (!select.Row(std::span<const CQeSqliteOut>(outputs.data(), outputs.size()))) break;
-    out.push_back(std::move(row));
+  try {
+    for (;;) {
+      typename Container::value_type row;
+      const auto outputs = outputsOf(row);
+      if (!select.Row(std::span<const CQeSqliteOut>(outputs.data(), outputs.size()))) break;
+      out.push_back(std::move(row));
+    }
+  } catch (const std::bad_alloc&) {
+    return kStatusNoMemory;
   }
   return select.Result();
 }
