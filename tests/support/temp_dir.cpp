@@ -6,9 +6,10 @@
 
 namespace qe::test {
 
-TempDir::TempDir() {
+TempDir::TempDir() : TempDir(std::filesystem::temp_directory_path()) {}
+
+TempDir::TempDir(const std::filesystem::path& base) {
   std::random_device rd;
-  auto base = std::filesystem::temp_directory_path();
   for (;;) {
     path_ = base / ("qe-test-" + std::to_string(rd()));
     std::error_code ec;

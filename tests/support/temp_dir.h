@@ -10,6 +10,9 @@ namespace qe::test {
 class TempDir {
  public:
   TempDir();
+  // A folder under base, an existing writable folder (for example a memory
+  // file system, for tests that commit many small transactions).
+  explicit TempDir(const std::filesystem::path& base);
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
