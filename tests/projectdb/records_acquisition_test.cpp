@@ -14,7 +14,7 @@ constexpr int kFields = kFrames / (kWells * kTimePoints);  // 25 fields per well
 constexpr double kStart = 2460400.25;
 constexpr double kFrameSpacing = 1.0 / 86400.0;  // one second
 
-class AcquisitionTest : public RecordApiTest {
+class RecordsAcquisitionTest : public RecordApiTest {
  protected:
   void SetUp() override {
     RecordApiTest::SetUp();
@@ -27,7 +27,7 @@ class AcquisitionTest : public RecordApiTest {
   int64_t jobdef_ = 0;
 };
 
-TEST_F(AcquisitionTest, ARealisticRunIsWrittenAndReadBack) {
+TEST_F(RecordsAcquisitionTest, ARealisticRunIsWrittenAndReadBack) {
   CQeStringW runFolder;
   const int64_t run = AddRun(project_, jobdef_, 1, L"Plate 'A' 50% confluent", &runFolder);
   ASSERT_GT(run, 0);
@@ -136,7 +136,7 @@ TEST_F(AcquisitionTest, ARealisticRunIsWrittenAndReadBack) {
   EXPECT_TRUE(fs::is_directory(qe::ToFsPath(runFolder)));
 }
 
-TEST_F(AcquisitionTest, RemoveRunningFlagWithNothingRunningChangesNothing) {
+TEST_F(RecordsAcquisitionTest, RemoveRunningFlagWithNothingRunningChangesNothing) {
   const int64_t run = AddRun(project_, jobdef_, 0x100);
   ASSERT_EQ(Exec("UPDATE jobrun SET dFTime=2460000.5"), SQLITE_OK);
   EXPECT_EQ(QeProjectDb_Jobrun_RemoveRunningFlag(h_), 0);
@@ -144,7 +144,7 @@ TEST_F(AcquisitionTest, RemoveRunningFlagWithNothingRunningChangesNothing) {
   EXPECT_EQ(Double("SELECT dFTime FROM jobrun WHERE iKey=" + std::to_string(run)), 2460000.5);
 }
 
-TEST_F(AcquisitionTest, ARunningRunWithoutFramesGetsCodeFourAndNoFinishTime) {
+TEST_F(RecordsAcquisitionTest, ARunningRunWithoutFramesGetsCodeFourAndNoFinishTime) {
   const int64_t run = AddRun(project_, jobdef_, 0x3F01);
   EXPECT_EQ(QeProjectDb_Jobrun_RemoveRunningFlag(h_), 0);
   // The low byte becomes 4; the host's higher bits stay.
@@ -158,7 +158,7 @@ TEST_F(AcquisitionTest, ARunningRunWithoutFramesGetsCodeFourAndNoFinishTime) {
   EXPECT_TRUE(running.empty());
 }
 
-TEST_F(AcquisitionTest, ARunningRunWithFramesTakesItsLastFrameAndRepairsFileCounts) {
+TEST_F(RecordsAcquisitionTest, ARunningRunWithFramesTakesItsLastFrameAndRepairsFileCounts) {
   const int64_t crashed = AddRun(project_, jobdef_, 1);
   const int64_t finished = AddRun(project_, jobdef_, 2);
   int64_t counted = 0, uncounted = 0, empty = 0, other = 0;

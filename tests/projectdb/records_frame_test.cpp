@@ -5,7 +5,7 @@
 namespace qe::test {
 namespace {
 
-class FrameTest : public RecordApiTest {
+class RecordsFrameTest : public RecordApiTest {
  protected:
   void SetUp() override {
     RecordApiTest::SetUp();
@@ -27,7 +27,7 @@ class FrameTest : public RecordApiTest {
   int64_t run_ = 0;
 };
 
-TEST_F(FrameTest, FilesRoundTripAndTheirFrameCountUpdates) {
+TEST_F(RecordsFrameTest, FilesRoundTripAndTheirFrameCountUpdates) {
   const CQeStringW name = L"sub\\O'Neil 50%_ü.tif";
   int64_t key = 0;
   ASSERT_EQ(QeProjectDb_File_Insert(h_, run_, name, 2048, 1536, 3, 1, 16, 0, &key), 0);
@@ -50,7 +50,7 @@ TEST_F(FrameTest, FilesRoundTripAndTheirFrameCountUpdates) {
   EXPECT_EQ(missing, 0);
 }
 
-TEST_F(FrameTest, ZeroTaskAndFileKeysAreStoredAsNull) {
+TEST_F(RecordsFrameTest, ZeroTaskAndFileKeysAreStoredAsNull) {
   int64_t bare = 0;
   ASSERT_EQ(QeProjectDb_Frame_Insert(h_, run_, 0, 0, 2460000.5, 0, 0, &bare), 0);
   EXPECT_TRUE(IsNull("frame", "iJobtaskKeyRef", bare));
@@ -77,7 +77,7 @@ TEST_F(FrameTest, ZeroTaskAndFileKeysAreStoredAsNull) {
   EXPECT_TRUE(IsNull("runloop", "iJobtaskKeyRef", loop));
 }
 
-TEST_F(FrameTest, ALoopIndexKeepsARunLoopKeyOfZero) {
+TEST_F(RecordsFrameTest, ALoopIndexKeepsARunLoopKeyOfZero) {
   int64_t key = 5;
   // Written as 0, not NULL, so the foreign key refuses it...
   EXPECT_EQ(QeProjectDb_Loopindex_Insert(h_, run_, 0, 0, 3, &key), SQLITE_CONSTRAINT);
@@ -90,7 +90,7 @@ TEST_F(FrameTest, ALoopIndexKeepsARunLoopKeyOfZero) {
   EXPECT_EQ(Int("SELECT iRunloopKeyRef FROM loopindex WHERE iKey=" + std::to_string(key)), 0);
 }
 
-TEST_F(FrameTest, AFrameIndexConflictFailsIsIgnoredOrReplaced) {
+TEST_F(RecordsFrameTest, AFrameIndexConflictFailsIsIgnoredOrReplaced) {
   const int64_t file = AddFile();
   int64_t first = 0;
   ASSERT_EQ(QeProjectDb_Frame_Insert(h_, run_, 0, 5, 2460000.5, file, 0, &first), 0);
@@ -117,7 +117,7 @@ TEST_F(FrameTest, AFrameIndexConflictFailsIsIgnoredOrReplaced) {
   EXPECT_GT(key, 0);
 }
 
-TEST_F(FrameTest, RunLoopsComeBackInLoopOrder) {
+TEST_F(RecordsFrameTest, RunLoopsComeBackInLoopOrder) {
   int64_t keys[3] = {};
   ASSERT_EQ(QeProjectDb_Runloop_Insert(h_, run_, 0, 2, 2, 30, &keys[0]), 0);
   ASSERT_EQ(QeProjectDb_Runloop_Insert(h_, run_, 0, 0, 0, 10, &keys[1]), 0);
@@ -141,7 +141,7 @@ TEST_F(FrameTest, RunLoopsComeBackInLoopOrder) {
   EXPECT_EQ(one.iJobrunKeyRef, run_);
 }
 
-TEST_F(FrameTest, FrameTagsAddIgnoreDuplicatesAndRemove) {
+TEST_F(RecordsFrameTest, FrameTagsAddIgnoreDuplicatesAndRemove) {
   const int64_t red = AddTagdef("red");
   const int64_t blue = AddTagdef("blue");
   int64_t single = 0;
@@ -174,7 +174,7 @@ TEST_F(FrameTest, FrameTagsAddIgnoreDuplicatesAndRemove) {
   EXPECT_EQ(Count("frametag", "iTagdefKeyRef=" + std::to_string(blue)), 1);
 }
 
-TEST_F(FrameTest, PlateWellAndSlideLinks) {
+TEST_F(RecordsFrameTest, PlateWellAndSlideLinks) {
   const int64_t plate = AddPlateinfo(run_);
   const int64_t well = AddWellinfo(run_, 0);
   const int64_t slide = AddSlideinfo(run_);

@@ -6,7 +6,7 @@
 namespace qe::test {
 namespace {
 
-class JobdefTest : public RecordApiTest {
+class RecordsJobdefTest : public RecordApiTest {
  protected:
   void SetUp() override {
     RecordApiTest::SetUp();
@@ -25,7 +25,7 @@ class JobdefTest : public RecordApiTest {
   int64_t project_ = 0;
 };
 
-TEST_F(JobdefTest, InsertStoresEveryFieldAndAFreshUuid) {
+TEST_F(RecordsJobdefTest, InsertStoresEveryFieldAndAFreshUuid) {
   int64_t key = -1;
   ASSERT_EQ(QeProjectDb_Jobdef_Insert(h_, project_, 3, 4, kAwkwardText, L"desc ü", 5, &key), 0);
   SQeProjectDbRow_jobdef row;
@@ -45,14 +45,14 @@ TEST_F(JobdefTest, InsertStoresEveryFieldAndAFreshUuid) {
   EXPECT_NE(second.wszUuid, row.wszUuid);
 }
 
-TEST_F(JobdefTest, InsertIntoAMissingProjectFailsWithKeyZero) {
+TEST_F(RecordsJobdefTest, InsertIntoAMissingProjectFailsWithKeyZero) {
   int64_t key = -1;
   EXPECT_EQ(QeProjectDb_Jobdef_Insert(h_, project_ + 100, 0, 0, L"x", L"", 0, &key),
             SQLITE_CONSTRAINT);
   EXPECT_EQ(key, 0);
 }
 
-TEST_F(JobdefTest, ImportKeepsTheUuidAndWritesFreshTimesAndTheKey) {
+TEST_F(RecordsJobdefTest, ImportKeepsTheUuidAndWritesFreshTimesAndTheKey) {
   SQeProjectDbRow_jobdef row(999, project_, 7, 8, 1.0, 2.0, L"0123456789abcdef0123456789abcdef",
                              L"Imported", L"from elsewhere", 9);
   ASSERT_EQ(QeProjectDb_Jobdef_Import(h_, row), 0);
@@ -75,7 +75,7 @@ TEST_F(JobdefTest, ImportKeepsTheUuidAndWritesFreshTimesAndTheKey) {
   EXPECT_EQ(again.iKey, 0);
 }
 
-TEST_F(JobdefTest, UpdateStampsTheTimeUpdateStateDoesNot) {
+TEST_F(RecordsJobdefTest, UpdateStampsTheTimeUpdateStateDoesNot) {
   const int64_t key = AddJobdef(project_);
   SetTimes(key, 2460000.5);
 
@@ -100,7 +100,7 @@ TEST_F(JobdefTest, UpdateStampsTheTimeUpdateStateDoesNot) {
   EXPECT_GT(row.dMTime, 2460000.5);
 }
 
-TEST_F(JobdefTest, GetAllDefTypeFiltersAndAppends) {
+TEST_F(RecordsJobdefTest, GetAllDefTypeFiltersAndAppends) {
   AddJobdef(project_, L"a", 1);
   AddJobdef(project_, L"b", 2);
   AddJobdef(project_, L"c", 2);
@@ -114,7 +114,7 @@ TEST_F(JobdefTest, GetAllDefTypeFiltersAndAppends) {
   EXPECT_EQ(rows.size(), 6u);
 }
 
-TEST_F(JobdefTest, NamesAreUniqueOverEveryProject) {
+TEST_F(RecordsJobdefTest, NamesAreUniqueOverEveryProject) {
   const int64_t other = AddProject(L"Other", L"Other");
   AddJobdef(other, L"Scan 'A'");
   CQeStringW unique;
@@ -126,7 +126,7 @@ TEST_F(JobdefTest, NamesAreUniqueOverEveryProject) {
   EXPECT_TRUE(QeProjectDb_Jobdef_IsNameUnique(h_, L"100%_\\ neu", unique));
 }
 
-TEST_F(JobdefTest, ToolbarAndTaskListMembershipIsIdempotent) {
+TEST_F(RecordsJobdefTest, ToolbarAndTaskListMembershipIsIdempotent) {
   const int64_t a = AddJobdef(project_, L"a");
   const int64_t b = AddJobdef(project_, L"b");
   EXPECT_FALSE(QeProjectDb_Toolbarjobdef_Exists(h_, a));
@@ -148,7 +148,7 @@ TEST_F(JobdefTest, ToolbarAndTaskListMembershipIsIdempotent) {
   EXPECT_FALSE(QeProjectDb_TaskListjobdef_Exists(h_, b));
 }
 
-TEST_F(JobdefTest, TriggersStampTheProjectOnInsertTimeChangeAndDelete) {
+TEST_F(RecordsJobdefTest, TriggersStampTheProjectOnInsertTimeChangeAndDelete) {
   ASSERT_EQ(Exec("UPDATE project SET dMTime=2450000.5"), SQLITE_OK);
   const int64_t key = AddJobdef(project_);
   SQeProjectDbRow_jobdef row;

@@ -11,7 +11,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class JobrunTest : public RecordApiTest {
+class RecordsJobrunTest : public RecordApiTest {
  protected:
   void SetUp() override {
     RecordApiTest::SetUp();
@@ -34,7 +34,7 @@ class JobrunTest : public RecordApiTest {
   int64_t program_ = 0;
 };
 
-TEST_F(JobrunTest, FolderFormatOneGroupsRunsUnderTheJobdefName) {
+TEST_F(RecordsJobrunTest, FolderFormatOneGroupsRunsUnderTheJobdefName) {
   SQeProjectDbRow_jobrun row;
   CQeStringW folder;
   ASSERT_EQ(Insert(L"Run 1", &row, &folder), 0);
@@ -52,7 +52,7 @@ TEST_F(JobrunTest, FolderFormatOneGroupsRunsUnderTheJobdefName) {
   EXPECT_EQ(folder.Find(L'\\'), -1);
 }
 
-TEST_F(JobrunTest, OtherFolderFormatsPutTheStampFirstAndTheRunName) {
+TEST_F(RecordsJobrunTest, OtherFolderFormatsPutTheStampFirstAndTheRunName) {
   for (const char* setting : {"UPDATE settings SET varValue=2 WHERE wszName='folderformat'",
                               "DELETE FROM settings WHERE wszName='folderformat'"}) {
     SCOPED_TRACE(setting);
@@ -67,7 +67,7 @@ TEST_F(JobrunTest, OtherFolderFormatsPutTheStampFirstAndTheRunName) {
   }
 }
 
-TEST_F(JobrunTest, InsertWithoutOutputsStillMakesFolderAndRow) {
+TEST_F(RecordsJobrunTest, InsertWithoutOutputsStillMakesFolderAndRow) {
   ASSERT_EQ(Insert(L"quiet", nullptr, nullptr), 0);
   std::vector<SQeProjectDbRow_jobrun> rows;
   ASSERT_EQ(QeProjectDb_Jobrun_GetAll(h_, rows), 0);
@@ -85,7 +85,7 @@ TEST_F(JobrunTest, InsertWithoutOutputsStillMakesFolderAndRow) {
   EXPECT_TRUE(fs::is_directory(qe::ToFsPath(path)));
 }
 
-TEST_F(JobrunTest, AFolderThatCannotBeMadeWritesNothing) {
+TEST_F(RecordsJobrunTest, AFolderThatCannotBeMadeWritesNothing) {
   // A file where the job definition's folder would go.
   std::ofstream(Root() / "Project" / "Zell_Scan_2_0__ü_") << "x";
   SQeProjectDbRow_jobrun row(7, 0, 0, 0, 0, 0, 0, 0, L"", L"untouched", L"", L"", L"");
@@ -99,7 +99,7 @@ TEST_F(JobrunTest, AFolderThatCannotBeMadeWritesNothing) {
             21);
 }
 
-TEST_F(JobrunTest, AFailedInsertStillReportsTheRecordAndFolder) {
+TEST_F(RecordsJobrunTest, AFailedInsertStillReportsTheRecordAndFolder) {
   SQeProjectDbRow_jobrun row;
   CQeStringW folder;
   // Job program 0 is written as 0, which names no program.
@@ -113,7 +113,7 @@ TEST_F(JobrunTest, AFailedInsertStillReportsTheRecordAndFolder) {
   EXPECT_EQ(Count("jobrun"), 0);
 }
 
-TEST_F(JobrunTest, ConstructorsFromAJobdef) {
+TEST_F(RecordsJobrunTest, ConstructorsFromAJobdef) {
   const SQeProjectDbRow_jobdef typed(11, 22, 3, 0, 1.0, 2.0, L"u", L"Def", L"Desc", 0);
   const SQeProjectDbRow_jobrun a(typed, 33, 1);
   EXPECT_EQ(a.iKey, 0);
@@ -132,7 +132,7 @@ TEST_F(JobrunTest, ConstructorsFromAJobdef) {
   EXPECT_EQ(b.wszDesc, L"Given");
 }
 
-TEST_F(JobrunTest, GetLatestTakesTheNewestStartWithinTheProject) {
+TEST_F(RecordsJobrunTest, GetLatestTakesTheNewestStartWithinTheProject) {
   SQeProjectDbRow_jobrun untouched(5, 0, 0, 0, 0, 0, 0, 0, L"", L"none", L"", L"", L"");
   EXPECT_EQ(QeProjectDb_Jobrun_GetLatest(h_, project_, untouched), 0);
   EXPECT_EQ(untouched.wszName, L"none");
@@ -154,7 +154,7 @@ TEST_F(JobrunTest, GetLatestTakesTheNewestStartWithinTheProject) {
   EXPECT_EQ(latest.wszFolderName, first.wszFolderName);
 }
 
-TEST_F(JobrunTest, ListsByProgramByFlagsAndCounts) {
+TEST_F(RecordsJobrunTest, ListsByProgramByFlagsAndCounts) {
   EXPECT_EQ(QeProjectDb_Jobrun_CountForJobdef(h_, jobdef_), 0u);
   SQeProjectDbRow_jobrun running, done, other;
   ASSERT_EQ(Insert(L"running", &running, nullptr, 0x101), 0);
@@ -174,7 +174,7 @@ TEST_F(JobrunTest, ListsByProgramByFlagsAndCounts) {
   EXPECT_EQ(rows[3].iKey, done.iKey);
 }
 
-TEST_F(JobrunTest, UpdatesChangeTheirColumnsOnlyAndNeverTheModificationTime) {
+TEST_F(RecordsJobrunTest, UpdatesChangeTheirColumnsOnlyAndNeverTheModificationTime) {
   SQeProjectDbRow_jobrun row;
   ASSERT_EQ(Insert(L"before", &row, nullptr), 0);
   const int64_t jobdef2 = AddJobdef(project_, L"second def");
@@ -200,7 +200,7 @@ TEST_F(JobrunTest, UpdatesChangeTheirColumnsOnlyAndNeverTheModificationTime) {
   EXPECT_EQ(after.wszUuid, row.wszUuid);
 }
 
-TEST_F(JobrunTest, ARunsNewModificationTimeStampsItsJobdefAndProject) {
+TEST_F(RecordsJobrunTest, ARunsNewModificationTimeStampsItsJobdefAndProject) {
   SQeProjectDbRow_jobrun row;
   ASSERT_EQ(Insert(L"r", &row, nullptr), 0);
   ASSERT_EQ(Exec("UPDATE jobdef SET dMTime=2450000.5; UPDATE project SET dMTime=2450000.5;"),
@@ -216,7 +216,7 @@ TEST_F(JobrunTest, ARunsNewModificationTimeStampsItsJobdefAndProject) {
             2460200.75);
 }
 
-TEST_F(JobrunTest, AbsolutePaths) {
+TEST_F(RecordsJobrunTest, AbsolutePaths) {
   SQeProjectDbRow_jobrun row;
   CQeStringW folder;
   ASSERT_EQ(Insert(L"r", &row, &folder), 0);
@@ -231,7 +231,7 @@ TEST_F(JobrunTest, AbsolutePaths) {
   EXPECT_EQ(path, QeProjectDb_Db_ProjectRootFolder(h_));
 }
 
-TEST_F(JobrunTest, DeleteKeepsTheFolderAndDeleteFolderKeepsTheRow) {
+TEST_F(RecordsJobrunTest, DeleteKeepsTheFolderAndDeleteFolderKeepsTheRow) {
   SQeProjectDbRow_jobrun keep, drop;
   CQeStringW keepFolder, dropFolder;
   ASSERT_EQ(Insert(L"keep", &keep, &keepFolder), 0);
@@ -249,7 +249,7 @@ TEST_F(JobrunTest, DeleteKeepsTheFolderAndDeleteFolderKeepsTheRow) {
   EXPECT_TRUE(fs::is_directory(qe::ToFsPath(keepFolder)));
 }
 
-TEST_F(JobrunTest, DeleteFolderOfAnUnknownRunTouchesNothing) {
+TEST_F(RecordsJobrunTest, DeleteFolderOfAnUnknownRunTouchesNothing) {
   SQeProjectDbRow_jobrun row;
   ASSERT_EQ(Insert(L"r", &row, nullptr), 0);
   EXPECT_EQ(QeProjectDb_Jobrun_DeleteFolder(h_, row.iKey + 1), -13);

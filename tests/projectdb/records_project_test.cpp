@@ -9,9 +9,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using ProjectTest = RecordApiTest;
+using RecordsProjectTest = RecordApiTest;
 
-TEST_F(ProjectTest, InsertMakesTheFolderAndStoresTheRow) {
+TEST_F(RecordsProjectTest, InsertMakesTheFolderAndStoresTheRow) {
   int64_t key = -1;
   ASSERT_EQ(QeProjectDb_Proj_Insert(h_, kAwkwardText, L"Beschreibung 'x'", L"Zellen ü", &key), 0);
   ASSERT_GT(key, 0);
@@ -30,7 +30,7 @@ TEST_F(ProjectTest, InsertMakesTheFolderAndStoresTheRow) {
   EXPECT_FALSE(QeProjectDb_Proj_IsExisting(h_, key + 1));
 }
 
-TEST_F(ProjectTest, AFolderInUseGivesTheUniqueVariantAndTheRowStoresIt) {
+TEST_F(RecordsProjectTest, AFolderInUseGivesTheUniqueVariantAndTheRowStoresIt) {
   const int64_t first = AddProject(L"A", L"Cells");
   std::ofstream(Root() / "Cells" / "image.tif") << "x";
   const int64_t second = AddProject(L"B", L"Cells");
@@ -49,7 +49,7 @@ TEST_F(ProjectTest, AFolderInUseGivesTheUniqueVariantAndTheRowStoresIt) {
   EXPECT_TRUE(fs::is_directory(Root() / "Cells (4)"));
 }
 
-TEST_F(ProjectTest, AnExistingEmptyFolderIsReusedUnchanged) {
+TEST_F(RecordsProjectTest, AnExistingEmptyFolderIsReusedUnchanged) {
   fs::create_directories(Root() / "Empty");
   const int64_t key = AddProject(L"E", L"Empty");
   SQeProjectDbRow_project row;
@@ -58,7 +58,7 @@ TEST_F(ProjectTest, AnExistingEmptyFolderIsReusedUnchanged) {
   EXPECT_FALSE(fs::exists(Root() / "Empty (2)"));
 }
 
-TEST_F(ProjectTest, CheckFolderPathWithoutConnection) {
+TEST_F(RecordsProjectTest, CheckFolderPathWithoutConnection) {
   CQeStringW out = L"old";
   const CQeStringW fresh(dir_.FileW("fresh"));
   EXPECT_EQ(QeProjectDb_Proj_CheckFolderPath(fresh, out), 0);
@@ -73,7 +73,7 @@ TEST_F(ProjectTest, CheckFolderPathWithoutConnection) {
   EXPECT_TRUE(out.IsEmpty());
 }
 
-TEST_F(ProjectTest, FailuresBeforeTheInsertLeaveTheKeyAlone) {
+TEST_F(RecordsProjectTest, FailuresBeforeTheInsertLeaveTheKeyAlone) {
   int64_t key = 77;
   EXPECT_EQ(QeProjectDb_Proj_Insert(h_, L"P", L"", L"", &key), -9);
   EXPECT_EQ(QeProjectDb_Proj_Insert(h_, L"P", L"", L"\\/", &key), -9);
@@ -86,7 +86,7 @@ TEST_F(ProjectTest, FailuresBeforeTheInsertLeaveTheKeyAlone) {
   EXPECT_EQ(Count("project"), 0);
 }
 
-TEST_F(ProjectTest, AFailedInsertKeepsTheFolderAndZeroesTheKey) {
+TEST_F(RecordsProjectTest, AFailedInsertKeepsTheFolderAndZeroesTheKey) {
   ASSERT_EQ(Exec("CREATE TEMP TRIGGER refuse BEFORE INSERT ON project "
                  "BEGIN SELECT RAISE(ABORT, 'refused'); END;"),
             SQLITE_OK);
@@ -96,7 +96,7 @@ TEST_F(ProjectTest, AFailedInsertKeepsTheFolderAndZeroesTheKey) {
   EXPECT_TRUE(fs::is_directory(Root() / "Kept"));
 }
 
-TEST_F(ProjectTest, GetOneOfAMissingKeyLeavesTheRecordAndGetAllAppends) {
+TEST_F(RecordsProjectTest, GetOneOfAMissingKeyLeavesTheRecordAndGetAllAppends) {
   AddProject(L"One", L"One");
   AddProject(L"Two", L"Two");
   SQeProjectDbRow_project row(5, 1.0, 2.0, L"u", L"n", L"d", L"f");
@@ -113,7 +113,7 @@ TEST_F(ProjectTest, GetOneOfAMissingKeyLeavesTheRecordAndGetAllAppends) {
   EXPECT_EQ(rows[2].wszName, L"Two");
 }
 
-TEST_F(ProjectTest, GetLatestFollowsTheModificationTimeNotTheKey) {
+TEST_F(RecordsProjectTest, GetLatestFollowsTheModificationTimeNotTheKey) {
   EXPECT_EQ(QeProjectDb_Proj_GetLatest(h_), 0);
   const int64_t older = AddProject(L"Older", L"Older");
   const int64_t newer = AddProject(L"Newer", L"Newer");
@@ -132,13 +132,13 @@ TEST_F(ProjectTest, GetLatestFollowsTheModificationTimeNotTheKey) {
   EXPECT_EQ(row.wszFolderName, L"Newer");
 }
 
-TEST_F(ProjectTest, UpdateOfAMissingKeyChangesNothing) {
+TEST_F(RecordsProjectTest, UpdateOfAMissingKeyChangesNothing) {
   const int64_t key = AddProject();
   EXPECT_EQ(QeProjectDb_Proj_Update(h_, key + 10, L"X", L"Y"), 0);
   EXPECT_EQ(Count("project", "wszName='X'"), 0);
 }
 
-TEST_F(ProjectTest, NameUniquenessProposesTheNextFreeNumber) {
+TEST_F(RecordsProjectTest, NameUniquenessProposesTheNextFreeNumber) {
   CQeStringW unique;
   EXPECT_TRUE(QeProjectDb_Proj_IsNameUnique(h_, L"Screen", unique));
   EXPECT_EQ(unique, L"Screen");
@@ -148,7 +148,7 @@ TEST_F(ProjectTest, NameUniquenessProposesTheNextFreeNumber) {
   EXPECT_EQ(unique, L"Screen 2");
 }
 
-TEST_F(ProjectTest, NameUniquenessWithApostrophesWildcardsAndBackslashes) {
+TEST_F(RecordsProjectTest, NameUniquenessWithApostrophesWildcardsAndBackslashes) {
   CQeStringW unique;
   for (const wchar_t* name : {L"O'Neil's", L"50% done", L"a_b", L"C:\\data", L"Zählung"}) {
     SCOPED_TRACE(CQeStringW(name).ToUtf8());
@@ -163,7 +163,7 @@ TEST_F(ProjectTest, NameUniquenessWithApostrophesWildcardsAndBackslashes) {
   EXPECT_TRUE(QeProjectDb_Proj_IsNameUnique(h_, L"50 percent done", unique));
 }
 
-TEST_F(ProjectTest, DeleteCascadesButKeepsTheFolder) {
+TEST_F(RecordsProjectTest, DeleteCascadesButKeepsTheFolder) {
   const int64_t project = AddProject(L"Gone", L"Gone");
   const int64_t jobdef = AddJobdef(project);
   const int64_t run = AddRun(project, jobdef);
@@ -175,7 +175,7 @@ TEST_F(ProjectTest, DeleteCascadesButKeepsTheFolder) {
   EXPECT_TRUE(fs::is_directory(Root() / "Gone"));
 }
 
-TEST_F(ProjectTest, MakeAbsPathIsUnderTheProjectRoot) {
+TEST_F(RecordsProjectTest, MakeAbsPathIsUnderTheProjectRoot) {
   const CQeStringW root = QeProjectDb_Db_ProjectRootFolder(h_);
   EXPECT_EQ(QeProjectDb_Proj_MakeAbsPath(h_, L"My Project"), root + L"My Project/");
   EXPECT_EQ(QeProjectDb_Proj_MakeAbsPath(h_, L"a\\b\\"), root + L"a/b/");

@@ -10,7 +10,7 @@
 namespace qe::test {
 namespace {
 
-class TagLinksTest : public RecordApiTest {
+class RecordsTagLinksTest : public RecordApiTest {
  protected:
   void SetUp() override {
     RecordApiTest::SetUp();
@@ -25,7 +25,7 @@ class TagLinksTest : public RecordApiTest {
   int64_t green_ = 0;
 };
 
-TEST_F(TagLinksTest, ProjectTagsByProjectAndByTag) {
+TEST_F(RecordsTagLinksTest, ProjectTagsByProjectAndByTag) {
   const int64_t other = AddProject(L"Other", L"Other");
   int64_t key = 0;
   EXPECT_EQ(QeProjectDb_Projtag_Insert(h_, project_, red_, &key), 0);
@@ -53,7 +53,7 @@ TEST_F(TagLinksTest, ProjectTagsByProjectAndByTag) {
   EXPECT_EQ(QeProjectDb_Projtag_DeleteMany(h_, project_), 0);
 }
 
-TEST_F(TagLinksTest, JobdefTagsByJobdefAndByTag) {
+TEST_F(RecordsTagLinksTest, JobdefTagsByJobdefAndByTag) {
   int64_t key = 0;
   EXPECT_EQ(QeProjectDb_Jobdeftag_Insert(h_, jobdef_, green_, &key), 0);
   std::vector<SQeProjectDbRow_jobdeftag> rows;
@@ -68,7 +68,7 @@ TEST_F(TagLinksTest, JobdefTagsByJobdefAndByTag) {
   EXPECT_EQ(Count("jobdeftag"), 0);
 }
 
-TEST_F(TagLinksTest, InsertManyWritesEveryKeyBack) {
+TEST_F(RecordsTagLinksTest, InsertManyWritesEveryKeyBack) {
   std::vector<SQeProjectDbRow_jobdeftag> rows{{0, jobdef_, red_}, {0, jobdef_, green_}};
   EXPECT_EQ(QeProjectDb_Jobdeftag_InsertMany(h_, rows), 0);
   for (const auto& row : rows) {
@@ -79,7 +79,7 @@ TEST_F(TagLinksTest, InsertManyWritesEveryKeyBack) {
   EXPECT_EQ(QeProjectDb_Projtag_InsertMany(h_, none), 0);
 }
 
-TEST_F(TagLinksTest, AFailingElementKeepsNoneOfTheBatch) {
+TEST_F(RecordsTagLinksTest, AFailingElementKeepsNoneOfTheBatch) {
   std::vector<SQeProjectDbRow_projtag> rows{
       {0, project_, red_}, {0, project_, green_}, {0, project_, red_}};
   EXPECT_EQ(QeProjectDb_Projtag_InsertMany(h_, rows), SQLITE_CONSTRAINT);
@@ -87,7 +87,7 @@ TEST_F(TagLinksTest, AFailingElementKeepsNoneOfTheBatch) {
   EXPECT_EQ(Count("projtag"), 0);
 }
 
-TEST_F(TagLinksTest, ABusyDatabaseRestartsTheBatchUntilEveryRowIsIn) {
+TEST_F(RecordsTagLinksTest, ABusyDatabaseRestartsTheBatchUntilEveryRowIsIn) {
   std::vector<SQeProjectDbRow_projtag> rows;
   for (int i = 0; i < 40; ++i) {
     const int64_t project = AddProject(CQeStringW::Formatted(L"P%d", i), L"P");
