@@ -1,0 +1,252 @@
+// QeProjectDb_Db_Upgrade: refusals that leave the file alone, progress and
+// trace lines, a step that fails and an upgrade that resumes after repair.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "qe/core/diag.h"
+#include "qe/projectdb/db.h"
+#include "qe/projectdb/schema_history.h"
+#include "qe/projectdb/upgrade.h"
+#include "qe/sqlite/connection.h"
+#include "support/projectdb/old_version_db.h"
+#include "support/projectdb/schema_dump.h"
+#include "support/temp_dir.h"
+
+namespace qe::test {
+namespace {
+
+class CRecordingDialog : public CQeProgressDialog {
+ public:
+  void SetPos(int32_t percent) override { positions.push_back(percent); }
+  std::vector<int32_t> positions;
+};
+
+// Collects the trace lines of the upgrade, without their "file:line: " place.
+class CTraceLines {
+ public:
+  CTraceLines()
+      : scope_([this](const CQeStringW& line) {
+          const std::string text = line.ToUtf8();
+          const size_t place = text.find(": ");
+          lines.push_back(place == std::string::npos ? text : text.substr(place + 2));
+        }) {}
+  bool Has(const std::string& line) const {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+  }
+  std::vector<std::string> lines;
+
+ private:
+  CQeDiagSinkScope scope_;
+};
+
+std::string Bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+CQeStringW Wide(const std::string& path) { return CQeStringW::FromUtf8(path); }
+
+// A connection the exported steps can run on, closed the way the helper
+// layer requires.
+class CStepDb {
+ public:
+  explicit CStepDb(const std::string& path) {
+    int code = 0;
+    QeSqlite_OpenEncrypted(Wide(path), &db_, eQeSqliteOpenReadWrite, 0, nullptr, &code);
+  }
+  ~CStepDb() { QeSqlite_Close(db_); }
+  sqlite3* Get() const { return db_; }
+
+ private:
+  sqlite3* db_ = nullptr;
+};
+
+class UpgradeDriver : public ::testing::Test {
+ protected:
+  std::string Build(int64_t version) {
+    const std::string path =
+        dir_.File("v" + std::to_string(version) + "-" + std::to_string(++files_) + ".db");
+    EXPECT_EQ(BuildProjectDbAtVersion(Wide(path).str(), version), 0);
+    return path;
+  }
+  // A file of a version the history does not know: a known one, relabelled.
+  std::string BuildLabelled(int64_t builtAs, const std::string& setVersion) {
+    const std::string path = Build(builtAs);
+    CRawDb db(path);
+    EXPECT_EQ(db.Exec("UPDATE vesion SET iVersion=" + setVersion + " WHERE wszName='main'"), 0);
+    return path;
+  }
+  // Refused with -9: only the version line and 40 happen, the file stays
+  // byte for byte as it was.
+  void ExpectRefused(const std::string& path, const std::string& versionText) {
+    const std::string before = Bytes(path);
+    CRecordingDialog dialog;
+    CTraceLines trace;
+    EXPECT_EQ(QeProjectDb_Db_Upgrade(Wide(path), &dialog), -9) << versionText;
+    EXPECT_EQ(Bytes(path), before) << versionText;
+    EXPECT_EQ(dialog.positions, std::vector<int32_t>{40}) << versionText;
+    EXPECT_EQ(trace.lines, std::vector<std::string>{"Upgrading version " + versionText + " to..."});
+  }
+  TempDir dir_{FixtureFolderBase()};
+  int files_ = 0;
+};
+
+TEST_F(UpgradeDriver, RefusesVersionsWithoutAnUpgradePath) {
+  ExpectRefused(BuildLabelled(10, "9"), "9");
+  ExpectRefused(BuildLabelled(48, "49"), "49");
+  ExpectRefused(BuildLabelled(48, "59"), "59");
+  ExpectRefused(BuildLabelled(76, "78"), "78");
+  const std::string current = dir_.File("new.db");
+  ASSERT_EQ(QeProjectDb_Db_Create(Wide(current)), 0);
+  ExpectRefused(current, "77");
+}
+
+TEST_F(UpgradeDriver, RefusesAFileWithoutAVersionRow) {
+  const std::string noRow = Build(30);
+  {
+    CRawDb db(noRow);
+    ASSERT_EQ(db.Exec("DELETE FROM vesion WHERE wszName='main'"), 0);
+  }
+  ExpectRefused(noRow, "0");
+  const std::string noTable = Build(30);
+  {
+    CRawDb db(noTable);
+    ASSERT_EQ(db.Exec("DROP TABLE vesion"), 0);
+  }
+  ExpectRefused(noTable, "0");
+}
+
+TEST_F(UpgradeDriver, EmptyPathIsAMissingArgument) {
+  CRecordingDialog dialog;
+  EXPECT_EQ(QeProjectDb_Db_Upgrade(L"", &dialog), -4);
+  EXPECT_TRUE(dialog.positions.empty());
+}
+
+// A file that cannot be used gives the status of opening or reading it;
+// nothing is created or changed and nothing is reported.
+TEST_F(UpgradeDriver, UnusableFilesAreLeftAlone) {
+  CRecordingDialog dialog;
+  const std::string missing = dir_.File("missing.db");
+  EXPECT_EQ(QeProjectDb_Db_Upgrade(Wide(missing), &dialog), 14);
+  EXPECT_FALSE(std::filesystem::exists(missing));
+  EXPECT_EQ(QeProjectDb_Db_Upgrade(Wide(dir_.path().string()), &dialog), 14);
+
+  const std::string text = dir_.File("notes.db");
+  std::ofstream(text) << "Not a database: O'Brien 5% Zellkern \xc2\xb5m\n";
+  const std::string before = Bytes(text);
+  EXPECT_EQ(QeProjectDb_Db_Upgrade(Wide(text), &dialog), 26);
+  EXPECT_EQ(Bytes(text), before);
+  EXPECT_TRUE(dialog.positions.empty());
+}
+
+TEST_F(UpgradeDriver, ReportsProgressAndTracesEveryStep) {
+  const std::string path = Build(48);
+  CRecordingDialog dialog;
+  CTraceLines trace;
+  ASSERT_EQ(QeProjectDb_Db_Upgrade(Wide(path), &dialog), 0);
+  EXPECT_EQ(dialog.positions, (std::vector<int32_t>{40, 90, 100}));
+  std::vector<std::string> expected = {"Upgrading version 48 to...", "version 60 (OK)"};
+  for (int v = 61; v <= 77; ++v) expected.push_back("version " + std::to_string(v) + " (OK)");
+  expected.push_back("Checking Indexes...");
+  expected.push_back("Optimizing database file...");
+  EXPECT_EQ(trace.lines, expected);
+}
+
+TEST_F(UpgradeDriver, NullDialogAndAThrowingDialogDoNotStopIt) {
+  class CThrowingDialog : public CQeProgressDialog {
+   public:
+    void SetPos(int32_t) override { throw std::runtime_error("display gone"); }
+  } throwing;
+  EXPECT_EQ(QeProjectDb_Db_Upgrade(Wide(Build(74)), &throwing), 0);
+  EXPECT_EQ(QeProjectDb_Db_Upgrade(Wide(Build(75)), nullptr), 0);
+}
+
+// A version-10 file whose jobtask lost a column: step 11 to 12 cannot copy
+// the table, so the chain stops there with the step's status, the file
+// stays at 11 as step 10 to 11 left it, and once the table is repaired the
+// next upgrade resumes from 11.
+TEST_F(UpgradeDriver, AFailingStepStopsTheChainAndTheNextUpgradeResumes) {
+  const std::string path = Build(10);
+  {
+    CRawDb db(path);
+    ASSERT_EQ(db.Exec("ALTER TABLE jobtask DROP COLUMN wszClassName"), 0);
+  }
+  CRecordingDialog dialog;
+  CTraceLines trace;
+  EXPECT_EQ(QeProjectDb_Db_Upgrade(Wide(path), &dialog), 1);  // SQLITE_ERROR: no such column
+  EXPECT_EQ(dialog.positions, (std::vector<int32_t>{40, 90, 100}));
+  EXPECT_EQ(trace.lines, (std::vector<std::string>{"Upgrading version 10 to...", "version 11 (OK)",
+                                                   "version 12 (FAILED)", "Checking Indexes...",
+                                                   "Optimizing database file..."}));
+  {
+    CRawDb db(path);
+    EXPECT_EQ(db.Int("SELECT iVersion FROM vesion WHERE wszName='main'"), 11);
+    EXPECT_EQ(db.Text("PRAGMA integrity_check"), "ok");
+    EXPECT_EQ(db.Int("SELECT count(*) FROM sqlite_master WHERE name LIKE '%_old'"), 0);
+    EXPECT_EQ(db.Int("SELECT count(*) FROM jobtask"), kFixtureRows);
+    EXPECT_EQ(db.Int("SELECT count(*) FROM pragma_table_info('assaydef') WHERE name = "
+                     "'iJobtaskKeyRef'"),
+              1);
+    ASSERT_EQ(db.Exec("ALTER TABLE jobtask ADD COLUMN wszClassName TEXT"), 0);
+  }
+  CTraceLines again;
+  EXPECT_EQ(QeProjectDb_Db_Upgrade(Wide(path), nullptr), 0);
+  ASSERT_GE(again.lines.size(), 2u);
+  EXPECT_EQ(again.lines[0], "Upgrading version 11 to...");
+  EXPECT_EQ(again.lines[1], "version 12 (OK)");
+  CRawDb db(path);
+  EXPECT_EQ(db.Int("SELECT iVersion FROM vesion WHERE wszName='main'"), 77);
+  EXPECT_EQ(db.Int("SELECT count(*) FROM jobtask"), kFixtureRows);
+}
+
+TEST_F(UpgradeDriver, StepsFindTheirPlaceInTheChain) {
+  EXPECT_EQ(QeProjectDb_Db_FindUpgradeStep(10), 0);
+  EXPECT_EQ(QeProjectDb_Db_FindUpgradeStep(47), 37);
+  EXPECT_EQ(QeProjectDb_Db_FindUpgradeStep(48), 38);
+  EXPECT_EQ(g_QeProjectDbUpgradeSteps[38].iToVersion, 60);
+  EXPECT_EQ(QeProjectDb_Db_FindUpgradeStep(60), 39);
+  EXPECT_EQ(QeProjectDb_Db_FindUpgradeStep(76), 55);
+  for (int64_t v : {9, 49, 59, 77, 78}) EXPECT_EQ(QeProjectDb_Db_FindUpgradeStep(v), -1) << v;
+  for (uint32_t i = 1; i < kQeProjectDbUpgradeStepCount; ++i) {
+    EXPECT_EQ(g_QeProjectDbUpgradeSteps[i].iFromVersion,
+              g_QeProjectDbUpgradeSteps[i - 1].iToVersion);
+  }
+  EXPECT_EQ(QeProjectDb_Db_Upgrade_From_010_To_011(nullptr), 21);
+}
+
+// Step 15 to 16 on a file that already reads 16 does nothing: the table it
+// would drop is still there.
+TEST_F(UpgradeDriver, Step15To16OnAFileAt16DoesNothing) {
+  const std::string path = Build(16);
+  {
+    CRawDb db(path);
+    ASSERT_EQ(db.Exec("CREATE TABLE jobdefroot (iKey INTEGER PRIMARY KEY)"), 0);
+  }
+  const std::string before = DescribeSchema(path);
+  {
+    CStepDb db(path);
+    EXPECT_EQ(QeProjectDb_Db_Upgrade_From_015_To_016(db.Get()), 0);
+  }
+  EXPECT_EQ(DescribeSchema(path), before);
+}
+
+TEST_F(UpgradeDriver, Step64To65LeavesJobPropertyDefinitionsEmpty) {
+  const std::string path = Build(64);
+  {
+    CStepDb db(path);
+    EXPECT_EQ(QeProjectDb_Db_Upgrade_From_064_To_065(db.Get()), 0);
+  }
+  CRawDb db(path);
+  EXPECT_EQ(db.Int("SELECT count(*) FROM jobpropdef"), 0);
+  EXPECT_EQ(db.Int("SELECT iVersion FROM vesion WHERE wszName='main'"), 65);
+  EXPECT_EQ(db.Text("SELECT \"table\" FROM pragma_foreign_key_list('jobpropdef')"), "jobprogram");
+}
+
+}  // namespace
+}  // namespace qe::test
