@@ -9,14 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "projectdb/upgrade_support.h"
 #include "qe/core/diag.h"
 #include "qe/projectdb/db.h"
 #include "qe/projectdb/schema_history.h"
 #include "qe/projectdb/upgrade.h"
-#include "qe/sqlite/connection.h"
-#include "support/projectdb/old_version_db.h"
-#include "support/projectdb/schema_dump.h"
-#include "support/temp_dir.h"
 
 namespace qe::test {
 namespace {
@@ -50,31 +47,8 @@ std::string Bytes(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-CQeStringW Wide(const std::string& path) { return CQeStringW::FromUtf8(path); }
-
-// A connection the exported steps can run on, closed the way the helper
-// layer requires.
-class CStepDb {
- public:
-  explicit CStepDb(const std::string& path) {
-    int code = 0;
-    QeSqlite_OpenEncrypted(Wide(path), &db_, eQeSqliteOpenReadWrite, 0, nullptr, &code);
-  }
-  ~CStepDb() { QeSqlite_Close(db_); }
-  sqlite3* Get() const { return db_; }
-
- private:
-  sqlite3* db_ = nullptr;
-};
-
-class UpgradeDriver : public ::testing::Test {
+class UpgradeDriver : public UpgradeFixture {
  protected:
-  std::string Build(int64_t version) {
-    const std::string path =
-        dir_.File("v" + std::to_string(version) + "-" + std::to_string(++files_) + ".db");
-    EXPECT_EQ(BuildProjectDbAtVersion(Wide(path).str(), version), 0);
-    return path;
-  }
   // A file of a version the history does not know: a known one, relabelled.
   std::string BuildLabelled(int64_t builtAs, const std::string& setVersion) {
     const std::string path = Build(builtAs);
@@ -93,8 +67,6 @@ class UpgradeDriver : public ::testing::Test {
     EXPECT_EQ(dialog.positions, std::vector<int32_t>{40}) << versionText;
     EXPECT_EQ(trace.lines, std::vector<std::string>{"Upgrading version " + versionText + " to..."});
   }
-  TempDir dir_{FixtureFolderBase()};
-  int files_ = 0;
 };
 
 TEST_F(UpgradeDriver, RefusesVersionsWithoutAnUpgradePath) {
@@ -229,19 +201,13 @@ TEST_F(UpgradeDriver, Step15To16OnAFileAt16DoesNothing) {
     ASSERT_EQ(db.Exec("CREATE TABLE jobdefroot (iKey INTEGER PRIMARY KEY)"), 0);
   }
   const std::string before = DescribeSchema(path);
-  {
-    CStepDb db(path);
-    EXPECT_EQ(QeProjectDb_Db_Upgrade_From_015_To_016(db.Get()), 0);
-  }
+  EXPECT_EQ(Step(path, QeProjectDb_Db_Upgrade_From_015_To_016), 0);
   EXPECT_EQ(DescribeSchema(path), before);
 }
 
 TEST_F(UpgradeDriver, Step64To65LeavesJobPropertyDefinitionsEmpty) {
   const std::string path = Build(64);
-  {
-    CStepDb db(path);
-    EXPECT_EQ(QeProjectDb_Db_Upgrade_From_064_To_065(db.Get()), 0);
-  }
+  EXPECT_EQ(Step(path, QeProjectDb_Db_Upgrade_From_064_To_065), 0);
   CRawDb db(path);
   EXPECT_EQ(db.Int("SELECT count(*) FROM jobpropdef"), 0);
   EXPECT_EQ(db.Int("SELECT iVersion FROM vesion WHERE wszName='main'"), 65);
