@@ -1,6 +1,7 @@
 #include "qe/picture/drawing_surface.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <exception>
 #include <utility>
@@ -49,6 +50,38 @@ void CQeDrawingSurface::FillRect(const SQeRect& rect, SQeColor color) {
   const int top = std::max(rect.top, 0), bottom = std::min(rect.bottom, height_);
   for (int y = top; y < bottom; ++y) {
     for (int x = left; x < right; ++x) SetPixel(x, y, color);
+  }
+}
+
+void CQeDrawingSurface::FillPolygon(const std::vector<SQePoint>& points, SQeColor color) {
+  if (points.size() < 3) return;
+  int top = height_, bottom = -1;
+  for (const SQePoint& p : points) {
+    top = std::min(top, p.y);
+    bottom = std::max(bottom, p.y);
+  }
+  top = std::max(top, 0);
+  bottom = std::min(bottom, height_ - 1);
+  std::vector<double> crossings;
+  for (int y = top; y <= bottom; ++y) {
+    // Where the edges cross the line through the row's pixel centres; an
+    // edge counts from its upper end and not its lower one, so a vertex on
+    // the line is met once.
+    const double centreY = y + 0.5;
+    crossings.clear();
+    for (size_t i = 0; i < points.size(); ++i) {
+      const SQePoint& a = points[i];
+      const SQePoint& b = points[(i + 1) % points.size()];
+      if ((a.y <= centreY) == (b.y <= centreY)) continue;
+      crossings.push_back(a.x + (centreY - a.y) * (b.x - a.x) / static_cast<double>(b.y - a.y));
+    }
+    std::sort(crossings.begin(), crossings.end());
+    for (size_t i = 0; i + 1 < crossings.size(); i += 2) {
+      // Pixels whose centre x + 0.5 lies within [from, to).
+      const int from = static_cast<int>(std::ceil(crossings[i] - 0.5));
+      const int to = static_cast<int>(std::ceil(crossings[i + 1] - 0.5));
+      FillRect({from, y, to, y + 1}, color);
+    }
   }
 }
 

@@ -106,6 +106,11 @@ class CQeDrawingSurface {
   void SetPixel(int x, int y, SQeColor color);
   void Fill(SQeColor color);
   void FillRect(const SQeRect& rect, SQeColor color);
+  // Fills the polygon through points (closed from the last point back to the
+  // first) by the even-odd rule: a pixel is filled when its centre lies
+  // inside. Fewer than 3 points fill nothing. A circle is a polygon of many
+  // points.
+  void FillPolygon(const std::vector<SQePoint>& points, SQeColor color);
 
   void SetPenColor(SQeColor color) { pen_ = color; }
   void SetTextColor(SQeColor color) { text_ = color; }
