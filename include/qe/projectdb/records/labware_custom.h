@@ -15,6 +15,7 @@
 
 #include "qe/labware/single_element_holder.h"
 #include "qe/labware/wellplate.h"
+#include "qe/projectdb/records/labware_dish.h"
 #include "qe/projectdb/records/labware_plate.h"
 
 // The records of a user-made plate: name = user-imported 1 and the plate's
