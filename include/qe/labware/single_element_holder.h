@@ -9,7 +9,8 @@
 //    "CQeLayoutElement" level, the outline's "SQeShape" level and
 //    "dStickerL", "dStickerT", "dStickerR", "dStickerB".
 //  - Storing user-made dishes in a project database is done by the labware
-//    record layer; this class is geometry only.
+//    record layer (qe/projectdb/records/labware_custom.h); this class is
+//    geometry only.
 #pragma once
 
 #include "qe/labware/element_holder.h"

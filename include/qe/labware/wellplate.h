@@ -12,7 +12,8 @@
 //    "dXWellOffset", "dYWellOffset", "uiXCount", "uiYCount", "dXDistance",
 //    "dYDistance". Naming compression and the user flag are not stored.
 //  - Storing user-made plates in a project database is done by the labware
-//    record layer; this class is geometry only.
+//    record layer (qe/projectdb/records/labware_custom.h); this class is
+//    geometry only.
 #pragma once
 
 #include <cstdint>
