@@ -3,9 +3,8 @@
 // write back to XML that reads to the same document; and the same bytes as
 // an XML plate file given to the user plate import (without a database, so
 // every plate is read and loaded and the store step fails cleanly).
-#include <pugixml.hpp>
-
 #include <cstring>
+#include <pugixml.hpp>
 #include <string>
 
 #include "fuzz_util.h"

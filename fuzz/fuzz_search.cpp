@@ -16,8 +16,8 @@
 
 namespace {
 
-constexpr const char* kSearchTables[] = {"jobdef",   "jobrun",  "assayrun",  "plateinfo",
-                                         "frametag", "tagdef",  "frameprop", "propdef",
+constexpr const char* kSearchTables[] = {"jobdef",   "jobrun",    "assayrun",  "plateinfo",
+                                         "frametag", "tagdef",    "frameprop", "propdef",
                                          "project",  "jobdeftag", "projtag"};
 
 bool IsSearchTable(const char* name) {

@@ -17,30 +17,39 @@
 
 // A broken property of the code under test: printed, then abort() so that
 // libFuzzer saves the input.
-#define QE_FUZZ_CHECK(condition)                                                  \
-  do {                                                                            \
-    if (!(condition)) {                                                           \
+#define QE_FUZZ_CHECK(condition)                                                         \
+  do {                                                                                   \
+    if (!(condition)) {                                                                  \
       std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
-      std::abort();                                                               \
-    }                                                                             \
+      std::abort();                                                                      \
+    }                                                                                    \
   } while (0)
 
 namespace qe::fuzz {
 
-// A folder of its own for this process, removed at exit.
+// A folder of its own for this process, removed when the process exits.
+class ProcessFolder {
+ public:
+  ProcessFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "qe-fuzz-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) std::abort();
+    path_ = pattern;
+  }
+  ~ProcessFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  ProcessFolder(const ProcessFolder&) = delete;
+  ProcessFolder& operator=(const ProcessFolder&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
 inline const std::string& TempFolder() {
-  static const std::string folder = [] {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "qe-fuzz-XXXXXX").string();
-    const char* made = mkdtemp(pattern.data());
-    if (made == nullptr) std::abort();
-    std::atexit([] {
-      std::error_code ec;
-      std::filesystem::remove_all(TempFolder(), ec);
-    });
-    return std::string(made);
-  }();
-  return folder;
+  static const ProcessFolder folder;
+  return folder.path();
 }
 
 inline void WriteFile(const std::string& path, const uint8_t* data, size_t size) {

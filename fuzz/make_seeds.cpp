@@ -1,6 +1,8 @@
 // Writes the seed corpora of the fuzz targets into <folder>/<target>/: a few
 // valid inputs each, made by the library's own writers, so that the fuzzers
 // start from inputs that reach deep into each reader.
+#include <tiffio.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -19,8 +21,6 @@
 #include "qe/labware/shape.h"
 #include "qe/picture/image_format.h"
 #include "qe/picture/pic_buf.h"
-
-#include <tiffio.h>
 
 namespace {
 
@@ -163,13 +163,12 @@ int main(int argc, char** argv) {
   const auto& dishes = CQeInsertObjectDatabase::m_vectDishConfigs;
   const auto& slides = CQeInsertObjectDatabase::m_vectSlides;
 
-  const char* searches[] = {
-      "cell nucleus \"stained 'DAPI'\"",
-      "job:screen* label=A?1 -keyword:old +plate:\"96 well\"",
-      "assay:Viability quantity:12 date>1.3.2024 10:30 pm",
-      "date:2024-02-29 -date<3/4 last:5",
-      "first=3",
-      "label:%_\\ job:O'Neil's"};
+  const char* searches[] = {"cell nucleus \"stained 'DAPI'\"",
+                            "job:screen* label=A?1 -keyword:old +plate:\"96 well\"",
+                            "assay:Viability quantity:12 date>1.3.2024 10:30 pm",
+                            "date:2024-02-29 -date<3/4 last:5",
+                            "first=3",
+                            "label:%_\\ job:O'Neil's"};
   for (size_t i = 0; i < std::size(searches); ++i) {
     Write(root / "search" / ("seed" + std::to_string(i)), std::string(searches[i]));
   }
