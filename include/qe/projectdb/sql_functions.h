@@ -49,15 +49,34 @@ void QeProjectDb_SqlFunc_RegisterReadWrite(sqlite3* db);
 // count_str, mode, median, lower_quartile, upper_quartile.
 void QeProjectDb_SqlFunc_RegisterReadOnly(sqlite3* db);
 
+// Told the outcome of every folder creation and file copy that the merge
+// functions make. Called on the thread that runs the statement, inside the
+// function call; an observer must not run SQL on that connection.
+class IQeProjectDbMergeFilesObserver {
+ public:
+  // A folder creation: created is true when the folder did not exist before
+  // and exists now; result is the core library's (0 also for a folder that
+  // was there already).
+  virtual void OnMergeFolder(const CQeStringW& path, bool created, int result) = 0;
+  // A copy: result is the core library's: 0 copied, -13 the source file is
+  // missing, -9 the target exists already (it is kept) or the copy failed.
+  virtual void OnMergeCopy(const CQeStringW& source, const CQeStringW& target, int result) = 0;
+
+ protected:
+  ~IQeProjectDbMergeFilesObserver() = default;
+};
+
 // The two database files a merge works on. The functions of
 // QeProjectDb_SqlFunc_RegisterMerge build their paths from these:
 //  - M, the folder of wszMainDbFile (the merge target),
 //  - S, the folder of wszSourceDbFile (the file attached as "src"), and the
 //    project folder name that the source file's name selects
 //    (QeProjectDb_Db_ProjectFolderName).
+// pObserver, when set, is told every action (not owned).
 struct SQeProjectDbMergeFiles {
   CQeStringW wszMainDbFile;
   CQeStringW wszSourceDbFile;
+  IQeProjectDbMergeFilesObserver* pObserver = nullptr;
 };
 
 // Registers createprojectfolder, createjobrunfolder and copyfile on the
@@ -67,7 +86,12 @@ struct SQeProjectDbMergeFiles {
 //   createprojectfolder(name)  creates M/Projects/name
 //   createjobrunfolder(project, run)  creates M/Projects/project/run
 //   copyfile(project, run, file)  copies S/<project folder name>/project/run/file
-//                              to M/Projects/project/run/file, overwriting
+//                              to M/Projects/project/run/file; an existing
+//                              target is kept (result -9)
+//   copyfile(source project, source run, project, run, file)
+//                              the same from S/<project folder name>/source
+//                              project/source run/file, for a project or run
+//                              whose folder has another name in the target
 // Each returns the integer of the core library's create or copy (0 on
 // success), or -4 with another argument count. Stored names may use "\\" or
 // "/" between parts; both become the native separator.

@@ -75,6 +75,7 @@ void QeProjectDb_SqlFunc_RegisterMerge(sqlite3* db, const SQeProjectDbMergeFiles
   Register(db, {"createjobrunfolder", 2, kUtf16, CreateJobrunFolder, nullptr, nullptr, false},
            user_data);
   Register(db, {"copyfile", 3, kUtf16, CopyFile, nullptr, nullptr, false}, user_data);
+  Register(db, {"copyfile", 5, kUtf16, CopyFile, nullptr, nullptr, false}, user_data);
 }
 
 void QeProjectDb_SqlFunc_RegisterPathLastPart(sqlite3* db) {
