@@ -189,7 +189,9 @@ TEST_F(UpgradeDriver, StepsFindTheirPlaceInTheChain) {
     EXPECT_EQ(g_QeProjectDbUpgradeSteps[i].iFromVersion,
               g_QeProjectDbUpgradeSteps[i - 1].iToVersion);
   }
-  EXPECT_EQ(QeProjectDb_Db_Upgrade_From_010_To_011(nullptr), 21);
+  for (const SQeProjectDbUpgradeStep& step : g_QeProjectDbUpgradeSteps) {
+    EXPECT_EQ(step.pfnUpgrade(nullptr), 21) << step.iFromVersion;
+  }
 }
 
 // Step 15 to 16 on a file that already reads 16 does nothing: the table it
