@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "cli_util.h"
 #include "command.h"
 #include "qe/projectdb/db.h"
 
@@ -19,6 +20,9 @@ constexpr const char* kHelp =
     "these tables is left as it is and the command fails.\n";
 
 int RunCreate(const std::vector<std::string>& args) {
+  if (args.size() == 1 && args[0].starts_with("--")) {
+    return qe::cli::UsageError("create", "unknown option '" + args[0] + "'");
+  }
   if (args.size() != 1 || args[0].empty()) {
     qe::cli::PrintError("create", "expected one FILE; see projectdb create --help");
     return qe::cli::kExitUsage;

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <string>
 
+#include "cli_util.h"
 #include "command.h"
 #include "qe/projectdb/db.h"
 #include "qe/projectdb/schema.h"
@@ -52,12 +53,20 @@ std::string WithStatus(const std::string& value, int status) {
 }
 
 int RunInfo(const std::vector<std::string>& args) {
+  if (args.size() == 1 && args[0].starts_with("--")) {
+    return qe::cli::UsageError("info", "unknown option '" + args[0] + "'");
+  }
   if (args.size() != 1 || args[0].empty()) {
     qe::cli::PrintError("info", "expected one FILE; see projectdb info --help");
     return qe::cli::kExitUsage;
   }
   SQeProjectDbFileInfo info;
   const int result = QeProjectDb_Db_GetInfo(CQeStringW::FromUtf8(args[0]), &info);
+  if (result != 0) {
+    const std::string problem = qe::cli::DatabaseProblem(args[0], false);
+    qe::cli::PrintError(
+        "info", qe::cli::Quoted(args[0]) + ": " + (problem.empty() ? Describe(result) : problem));
+  }
   Field("file", args[0]);
   Field("result", std::to_string(result) + " (" + Describe(result) + ")");
   Field("open status", std::to_string(info.iOpenResult) + " (" + Describe(info.iOpenResult) + ")");
