@@ -99,7 +99,7 @@ void Progress::Show(bool force) {
   if (quarter > lastQuarter_) {
     lastQuarter_ = quarter;
     std::fprintf(out_, "%s: %lld/%lld (%d%%)\n", what_.c_str(), static_cast<long long>(done_),
-                 static_cast<long long>(total_), quarter * 25);
+                 static_cast<long long>(total_), percent);
     std::fflush(out_);
   }
 }

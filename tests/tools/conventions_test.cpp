@@ -1,0 +1,174 @@
+// What every projectdb subcommand shares: --help, exit status 0 / 1 / 2,
+// errors on stderr that name the file, JSON that parses.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <sstream>
+
+#include "support/temp_dir.h"
+#include "tools/demo_fixture.h"
+#include "tools/tool_runner.h"
+
+namespace qe::test {
+namespace {
+
+// The subcommand names of the overview, in its order.
+std::vector<std::string> ListedCommands() {
+  const ToolResult help = RunTool({"--help"});
+  std::vector<std::string> names;
+  std::istringstream lines(help.out);
+  bool inList = false;
+  for (std::string line; std::getline(lines, line);) {
+    if (line == "commands:") {
+      inList = true;
+    } else if (inList && line.starts_with("  ") && line.size() > 2 && line[2] != ' ') {
+      names.push_back(line.substr(2, line.find(' ', 2) - 2));
+    }
+  }
+  return names;
+}
+
+TEST(Conventions, TheOverviewListsEverySubcommandAndEachHasItsHelp) {
+  const std::vector<std::string> names = ListedCommands();
+  const std::set<std::string> listed(names.begin(), names.end());
+  for (const char* expected : {"create", "demo", "info", "labware", "plate-map", "projects", "runs",
+                               "search", "sys", "thumbs"}) {
+    EXPECT_TRUE(listed.contains(expected)) << expected;
+  }
+  for (const std::string& name : names) {
+    for (const char* flag : {"--help", "-h"}) {
+      const ToolResult help = RunTool({name, flag});
+      EXPECT_EQ(help.exit, 0) << name;
+      EXPECT_TRUE(help.out.starts_with("usage: projectdb " + name)) << name << ": " << help.out;
+      EXPECT_EQ(help.err, "") << name;
+    }
+  }
+}
+
+TEST(Conventions, UsageErrorsExitWithTwoAndSaySoOnStderr) {
+  EXPECT_EQ(RunTool({}).exit, 2);
+  const ToolResult unknown = RunTool({"no-such-command"});
+  EXPECT_EQ(unknown.exit, 2);
+  EXPECT_NE(unknown.err.find("no-such-command"), std::string::npos);
+  EXPECT_EQ(unknown.out, "");
+  EXPECT_EQ(RunTool({"--version"}).exit, 0);
+
+  for (const std::string& name : ListedCommands()) {
+    const ToolResult bad = RunTool({name, "--no-such-option"});
+    EXPECT_EQ(bad.exit, 2) << name << ": " << bad.err;
+    EXPECT_TRUE(bad.err.starts_with("projectdb " + name + ": ")) << name << ": " << bad.err;
+    EXPECT_EQ(bad.out, "") << name;
+  }
+}
+
+// A call of each subcommand that reads a project database, with FILE in
+// place of the database.
+struct FileCall {
+  const char* name;
+  std::vector<std::string> args;  // "FILE" is replaced, "TMP/" names the temporary folder
+};
+
+std::vector<std::string> Expand(const FileCall& call, const std::string& file, const TempDir& tmp) {
+  std::vector<std::string> args{call.name};
+  for (const std::string& arg : call.args) {
+    args.push_back(arg == "FILE" ? file : arg.starts_with("TMP/") ? tmp.File(arg.substr(4)) : arg);
+  }
+  return args;
+}
+
+const std::vector<FileCall>& FileCalls() {
+  static const std::vector<FileCall> calls = {
+      {"info", {"FILE"}},
+      {"projects", {"FILE"}},
+      {"runs", {"FILE"}},
+      {"search", {"FILE", "label:positive"}},
+      {"thumbs", {"FILE", "1", "--cache", "TMP/thumbs.db"}},
+      {"labware", {"list", "FILE"}},
+      {"plate-map", {"FILE", "1", "--property", "Nuclei count", "--out", "TMP/map.png"}},
+  };
+  return calls;
+}
+
+TEST(Conventions, EveryReaderWorksOnTheDemoDatabase) {
+  const DemoRun& demo = SharedDemo();
+  ASSERT_EQ(demo.result.exit, 0) << demo.result.err;
+  TempDir tmp;
+  for (const FileCall& call : FileCalls()) {
+    const ToolResult good = RunTool(Expand(call, demo.database, tmp));
+    EXPECT_EQ(good.exit, 0) << call.name << ": " << good.err;
+    EXPECT_NE(good.out, "") << call.name;
+  }
+}
+
+TEST(Conventions, AMissingFileFailsWithOneAndIsNamed) {
+  TempDir tmp;
+  const std::string missing = tmp.File("no such.db");
+  for (const FileCall& call : FileCalls()) {
+    const ToolResult result = RunTool(Expand(call, missing, tmp));
+    EXPECT_EQ(result.exit, 1) << call.name;
+    EXPECT_TRUE(result.err.starts_with(std::string("projectdb ") + call.name + ": "))
+        << call.name << ": " << result.err;
+    EXPECT_NE(result.err.find(missing), std::string::npos) << call.name << ": " << result.err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(missing));
+  // A file where its folder should be.
+  std::ofstream(tmp.File("plain")) << "a file";
+  const ToolResult create = RunTool({"create", tmp.File("plain/new.db")});
+  EXPECT_EQ(create.exit, 1);
+  EXPECT_NE(create.err.find("plain/new.db"), std::string::npos) << create.err;
+}
+
+TEST(Conventions, AFileThatIsNoDatabaseFailsWithOneAndStaysAsItWas) {
+  TempDir tmp;
+  const std::string corrupt = tmp.File("corrupt.db");
+  const std::string garbage(4096, 'x');
+  std::ofstream(corrupt, std::ios::binary) << "SQLite format 3" << garbage;
+  for (const FileCall& call : FileCalls()) {
+    const ToolResult result = RunTool(Expand(call, corrupt, tmp));
+    EXPECT_EQ(result.exit, 1) << call.name << ": " << result.out;
+    EXPECT_NE(result.err.find(corrupt), std::string::npos) << call.name << ": " << result.err;
+  }
+  const ToolResult create = RunTool({"create", corrupt});
+  EXPECT_EQ(create.exit, 1);
+  EXPECT_NE(create.err.find(corrupt), std::string::npos) << create.err;
+  EXPECT_EQ(ReadFile(corrupt), "SQLite format 3" + garbage);
+}
+
+TEST(Conventions, ListingsPrintJsonThatParses) {
+  const DemoRun& demo = SharedDemo();
+  ASSERT_EQ(demo.result.exit, 0) << demo.result.err;
+  const ToolResult projects = RunTool({"projects", demo.database, "--json"});
+  ASSERT_EQ(projects.exit, 0) << projects.err;
+  const nlohmann::json p = nlohmann::json::parse(projects.out);
+  ASSERT_EQ(p.size(), 1u);
+  EXPECT_EQ(p[0]["name"], "Demo screen");
+  EXPECT_EQ(p[0]["frames"], 768);
+
+  const ToolResult runs = RunTool({"runs", demo.database, "--json"});
+  ASSERT_EQ(runs.exit, 0) << runs.err;
+  const nlohmann::json r = nlohmann::json::parse(runs.out);
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_EQ(r[0]["files"], 96);
+  EXPECT_EQ(r[0]["frames"], 768);
+  EXPECT_GT(r[0]["finishedJdn"].get<double>(), r[0]["startedJdn"].get<double>());
+}
+
+TEST(Conventions, TimesFollowTheUsersLocale) {
+  const DemoRun& demo = SharedDemo();
+  ASSERT_EQ(demo.result.exit, 0) << demo.result.err;
+  auto started = [&](const char* locale) {
+    const ToolResult runs =
+        RunTool({"runs", demo.database, "--json"}, {{"LC_ALL", locale}, {"TZ", "UTC"}});
+    return nlohmann::json::parse(runs.out)[0]["started"].get<std::string>();
+  };
+  const std::string english = started("en_US.UTF-8");
+  const std::string german = started("de_DE.UTF-8");
+  EXPECT_NE(english, german);
+  // German dates are day.month.year.
+  EXPECT_NE(german.find('.'), std::string::npos) << german;
+}
+
+}  // namespace
+}  // namespace qe::test

@@ -1,0 +1,109 @@
+// The progress display of long subcommands: plain lines when not on a
+// terminal, a bar redrawn in place on one.
+#include "progress.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace qe::cli {
+namespace {
+
+// What a Progress wrote to a temporary file.
+class Output {
+ public:
+  Output() : file_(std::tmpfile()) {}
+  ~Output() { std::fclose(file_); }
+  std::FILE* file() { return file_; }
+  std::string Text() {
+    std::fflush(file_);
+    std::rewind(file_);
+    std::string text;
+    for (int c; (c = std::fgetc(file_)) != EOF;) text += static_cast<char>(c);
+    return text;
+  }
+
+ private:
+  std::FILE* file_;
+};
+
+TEST(Progress, PlainLinesAtTheStartEachQuarterAndTheEnd) {
+  Output out;
+  {
+    Progress progress("copying", 8, false, out.file());
+    for (int i = 0; i < 8; ++i) progress.Step();
+  }
+  EXPECT_EQ(out.Text(),
+            "copying: 0/8\n"
+            "copying: 2/8 (25%)\n"
+            "copying: 4/8 (50%)\n"
+            "copying: 6/8 (75%)\n"
+            "copying: done, 8/8\n");
+}
+
+TEST(Progress, WorkThatStopsEarlySaysHowFarItCame) {
+  Output out;
+  {
+    Progress progress("merging", 10, false, out.file());
+    progress.Set(3);
+    progress.Set(2);  // never goes back
+  }
+  EXPECT_EQ(out.Text(), "merging: 0/10\nmerging: 3/10 (30%)\nmerging: stopped at 3/10\n");
+}
+
+TEST(Progress, PercentagesAndUnknownTotals) {
+  Output out;
+  {
+    Progress upgrade("upgrading", 100, false, out.file());
+    upgrade.SetPercent(60);
+    upgrade.SetPercent(250);  // clamped
+    upgrade.Finish();
+    upgrade.Finish();  // once only
+    Progress open("reading", 0, false, out.file());
+    open.Step(5);
+  }
+  EXPECT_EQ(out.Text(),
+            "upgrading: 0/100\nupgrading: 60/100 (60%)\nupgrading: done, 100/100\n"
+            "reading: 0\nreading: done, 5\n");
+}
+
+TEST(Progress, OnATerminalABarIsRedrawnInPlace) {
+  Output out;
+  {
+    Progress progress("thumbnails", 4, true, out.file());
+    progress.Step(2);
+    progress.Step(2);
+  }
+  const std::string text = out.Text();
+  EXPECT_NE(text.find("\rthumbnails  [..............................]   0%  0/4"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("\rthumbnails  [###############...............]  50%  2/4"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("100%  4/4\n"), std::string::npos) << text;
+  EXPECT_EQ(text.find('\n'), text.size() - 1);  // one line only
+}
+
+TEST(Progress, StepsFromManyThreadsAllCount) {
+  Output out;
+  {
+    Progress progress("frames", 4000, false, out.file());
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+      threads.emplace_back([&progress] {
+        for (int i = 0; i < 1000; ++i) progress.Step();
+      });
+    }
+    for (std::thread& thread : threads) thread.join();
+  }
+  const std::string text = out.Text();
+  EXPECT_NE(text.find("frames: done, 4000/4000\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("(75%)"), std::string::npos) << text;
+}
+
+}  // namespace
+}  // namespace qe::cli

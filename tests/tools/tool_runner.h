@@ -1,0 +1,25 @@
+// Runs the built projectdb tool as a user would, and reads what it wrote.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace qe::test {
+
+struct ToolResult {
+  int exit = -1;  // the exit status; -1 when the tool did not exit normally
+  std::string out;
+  std::string err;
+};
+
+// Runs projectdb with args (no shell) in a temporary working folder, stdin
+// from /dev/null, and env set on top of this process's environment (an
+// empty value removes a variable).
+ToolResult RunTool(const std::vector<std::string>& args,
+                   const std::map<std::string, std::string>& env = {});
+
+// The whole content of a file; empty when it cannot be read.
+std::string ReadFile(const std::string& path);
+
+}  // namespace qe::test
