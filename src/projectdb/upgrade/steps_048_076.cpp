@@ -1,9 +1,15 @@
 // Upgrade steps from version 48 to version 77.
+#include <vector>
+
 #include "projectdb/upgrade/steps.h"
 #include "projectdb/upgrade/upgrade_script.h"
+#include "qe/core/lite_variant.h"
+#include "qe/core/status.h"
 #include "qe/projectdb/schema_history.h"
 #include "qe/projectdb/sys.h"
 #include "qe/projectdb/upgrade.h"
+#include "qe/sqlite/cmd.h"
+#include "qe/sqlite/connection.h"
 #include "qe/sqlite/sql_text.h"
 
 namespace qe::upgrade {
@@ -21,6 +27,35 @@ constexpr const wchar_t* kFillCapturedData =
     L"r.iOrder AND t.wszClassName = '%s' LIMIT 1) WHERE iCapturedDataKeyRef IS NULL;\n";
 constexpr const wchar_t* kInsertDbUuid =
     L"INSERT INTO dbinfo(wszName,wszUuid) VALUES('dbuuid','%s');";
+constexpr const wchar_t* kSelectProgramPairs =
+    L"SELECT wszPropkey, wszPropvalue FROM jobprogramprop WHERE iJobprogramKeyRef=%I64d";
+constexpr const wchar_t* kUpdateProgramProperties =
+    L"UPDATE jobprogram SET pProperties=? WHERE iKey=%I64d;";
+
+// Reads the pairs of one program and stores them as its property document.
+// A pair without a key cannot be read back by name and is left out.
+int PackProgramProperties(sqlite3* db, int64_t program) {
+  CQeLiteVariantW writer;
+  int count = 0;
+  if (writer.LevelBegin(L"") != eQeOk) return eQeFailed;
+  {
+    CQeSqliteCmd pairs(db, QeSqlite_FormatSql(kSelectProgramPairs, program));
+    while (pairs.Next()) {
+      const CQeStringW key = pairs.ColumnString(0);
+      if (key.IsEmpty()) continue;
+      if (writer.Set(pairs.ColumnString(1), key.GetString()) != eQeOk) return eQeFailed;
+      ++count;
+    }
+    if (pairs.Result() != 0) return pairs.Result();
+  }
+  if (count == 0) return eQeOk;
+  CQeLiteVariantR document;
+  if (writer.LevelEnd() != eQeOk || writer.Finalize(document) != eQeOk) return eQeFailed;
+  CQeSqliteCmd update(db, QeSqlite_FormatSql(kUpdateProgramProperties, program));
+  update.Bind(1, document.Data());
+  update.Execute();
+  return update.Result();
+}
 }  // namespace
 
 // Binary layers and analysis runs stop naming the analysis definition, which
@@ -178,14 +213,32 @@ int From073To074(sqlite3* db) {
   return script.Run(74);
 }
 
-// Program properties are packed into jobprogram.pProperties; the table
-// changes here, the packing of the old rows is not done yet (they go with
-// the dropped table).
+// Program properties are packed into jobprogram.pProperties: one top-level
+// lite-variant document per program, a text value per pair named after its
+// key, the document QeProjectDb_Jobprogram_GetProperty reads. A program
+// without pairs keeps a NULL blob. The rebuild runs first as a script of its
+// own that leaves the transaction open; the packing writes inside it and the
+// last script drops the old table, sets the version and commits.
 int From074To075(sqlite3* db) {
-  CUpgradeScript script(db);
-  script.Rebuild(g_QeProjectDbTable_jobprogram, {{L"pProperties", kNull}});
-  script.Add(L"DROP TABLE jobprogramprop;\n");
-  return script.Run(75);
+  CUpgradeScript rebuild(db);
+  rebuild.Rebuild(g_QeProjectDbTable_jobprogram, {{L"pProperties", kNull}});
+  const int rebuilt = QeSqlite_Execute(db, rebuild.Text(), nullptr, false);
+  if (rebuilt != 0) return rebuilt;
+
+  std::vector<int64_t> programs;
+  {
+    CQeSqliteCmd select(db, CQeStringW(L"SELECT iKey FROM jobprogram;"));
+    while (select.Next()) programs.push_back(select.ColumnInt64(0));
+    if (select.Result() != 0) return select.Result();
+  }
+  for (const int64_t program : programs) {
+    const int packed = PackProgramProperties(db, program);
+    if (packed != 0) return packed;
+  }
+
+  CUpgradeScript finish(db, CUpgradeScript::kContinue);
+  finish.Add(L"DROP TABLE jobprogramprop;\n");
+  return finish.Run(75);
 }
 
 int From075To076(sqlite3* db) {

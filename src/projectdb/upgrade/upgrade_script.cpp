@@ -45,7 +45,8 @@ int64_t ReadStoredVersion(sqlite3* db, int* code) {
       db, QeSqlite_FormatSql(kReadVersion, L"iVersion", L"vesion", L"wszName"), code);
 }
 
-CUpgradeScript::CUpgradeScript(sqlite3* db) : db_(db) {
+CUpgradeScript::CUpgradeScript(sqlite3* db, EStart start) : db_(db) {
+  if (start == kContinue) return;
   sql_ += kForeignKeysOff;
   sql_ += kBegin;
 }

@@ -20,13 +20,17 @@ struct SColumnValue {
   const wchar_t* wszExpression;
 };
 
-// One step's script. Starts with the foreign-keys-off and begin blocks;
+// One step's script. Starts with the foreign-keys-off and begin blocks
+// (unless told to continue);
 // Run adds the set-version and commit blocks and executes the whole text.
 // Used by one thread; the connection must stay open while the script is
 // built, because moving a table aside lists its indexes there.
 class CUpgradeScript {
  public:
-  explicit CUpgradeScript(sqlite3* db);
+  // kContinue starts without the head, for the later scripts of a step whose
+  // first script opened the transaction.
+  enum EStart { kHead, kContinue };
+  explicit CUpgradeScript(sqlite3* db, EStart start = kHead);
 
   // "ALTER TABLE t RENAME TO t_old;" and one "DROP INDEX IF EXISTS" per
   // index of t that SQLite did not create by itself, so that the new table
