@@ -17,7 +17,7 @@ namespace qe::cli::labware {
 namespace {
 
 constexpr const char* kHelp =
-    "usage: projectdb labware list FILE\n"
+    "usage: projectdb labware list FILE [--json]\n"
     "       projectdb labware show FILE UUID [--png OUT]\n"
     "       projectdb labware refresh FILE\n"
     "       projectdb labware import FILE PLATES.xml\n"
@@ -30,7 +30,7 @@ constexpr const char* kHelp =
     "subcommands:\n"
     "  list     one line per definition: kind, company, type, model, wells, state\n"
     "           (present; removed; replaced by a newer definition) and uuid, then\n"
-    "           the stored catalogue versions\n"
+    "           the stored catalogue versions; with --json one JSON object\n"
     "  show     one definition in words: names, state, wells, size and the\n"
     "           description; with --png OUT also a drawing to scale of its\n"
     "           outline and its wells with their names, written as a PNG file\n"

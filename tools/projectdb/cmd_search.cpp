@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "cli_util.h"
 #include "command.h"
 #include "qe/projectdb/connection.h"
 #include "qe/projectdb/schema.h"
@@ -15,7 +16,7 @@
 namespace {
 
 constexpr const char* kHelp =
-    "usage: projectdb search FILE TEXT... [--sql]\n"
+    "usage: projectdb search FILE TEXT... [--sql] [--json]\n"
     "\n"
     "Searches the project database FILE the way the search box does and prints\n"
     "the runs found: job definition, run and time (local zone, user's locale).\n"
@@ -25,6 +26,8 @@ constexpr const char* kHelp =
     "\n"
     "options:\n"
     "  --sql   print the SQL the text gives instead of running it\n"
+    "  --json  print the runs found as one JSON array of objects, with keys\n"
+    "          and the time also as a JDN number\n"
     "\n"
     "examples:\n"
     "  projectdb search my.db \"cell nucleus\"\n"
@@ -49,6 +52,9 @@ struct FoundRun {
   CQeStringW jobdef;
   CQeStringW run;
   CQeStringW time;
+  long long jobdefKey = 0;
+  long long runKey = 0;
+  double jdn = 0.0;  // 0 when the row has no time
 };
 
 // The name in the row of a table with that key, or "#key" when it has none.
@@ -86,10 +92,15 @@ void PrintTable(const std::vector<FoundRun>& runs) {
 
 int RunSearch(const std::vector<std::string>& args) {
   bool printSql = false;
+  bool json = false;
   std::vector<std::string> positional;
   for (const std::string& arg : args) {
     if (arg == "--sql") {
       printSql = true;
+    } else if (arg == "--json") {
+      json = true;
+    } else if (arg.starts_with("--")) {
+      return qe::cli::UsageError("search", "unknown option '" + arg + "'");
     } else {
       positional.push_back(arg);
     }
@@ -129,17 +140,35 @@ int RunSearch(const std::vector<std::string>& args) {
     CQeSqliteCmd cmd(db, sql);
     while (cmd.Next()) {
       FoundRun found;
-      found.jobdef = NameOf(db, g_QeProjectDbTable_jobdef, cmd.ColumnInt64(0));
-      found.run = NameOf(db, g_QeProjectDbTable_jobrun, cmd.ColumnInt64(1));
-      if (!cmd.IsNull(2)) found.time = QeProjectDb_Sys_JdnFormat(cmd.ColumnDouble(2));
+      found.jobdefKey = cmd.ColumnInt64(0);
+      found.runKey = cmd.ColumnInt64(1);
+      found.jobdef = NameOf(db, g_QeProjectDbTable_jobdef, found.jobdefKey);
+      found.run = NameOf(db, g_QeProjectDbTable_jobrun, found.runKey);
+      if (!cmd.IsNull(2)) {
+        found.jdn = cmd.ColumnDouble(2);
+        found.time = QeProjectDb_Sys_JdnFormat(found.jdn);
+      }
       runs.push_back(found);
     }
     if (cmd.Result() != 0) {
-      qe::cli::PrintError("search", "the search failed (SQLite status " +
+      qe::cli::PrintError("search", "the search in '" + positional[0] + "' failed (SQLite status " +
                                         std::to_string(cmd.Result()) +
                                         "): " + cmd.ErrorMessage().ToUtf8());
       return qe::cli::kExitFailure;
     }
+  }
+  if (json) {
+    nlohmann::ordered_json out = nlohmann::ordered_json::array();
+    for (const FoundRun& found : runs) {
+      out.push_back({{"jobDefinition", found.jobdefKey},
+                     {"jobDefinitionName", found.jobdef.ToUtf8()},
+                     {"run", found.runKey},
+                     {"runName", found.run.ToUtf8()},
+                     {"time", found.time.ToUtf8()},
+                     {"timeJdn", found.jdn}});
+    }
+    qe::cli::PrintJson(out);
+    return qe::cli::kExitOk;
   }
   PrintTable(runs);
   std::printf("%zu run%s found\n", runs.size(), runs.size() == 1 ? "" : "s");

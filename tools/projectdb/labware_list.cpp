@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli_util.h"
 #include "command.h"
 #include "labware_tool.h"
 #include "qe/projectdb/records/labware_plate.h"
@@ -51,7 +52,10 @@ std::string Count(size_t n, const char* one, const char* many) {
 
 }  // namespace
 
-int RunList(const std::vector<std::string>& args) {
+int RunList(const std::vector<std::string>& allArgs) {
+  ParsedArgs parsed;
+  if (!ParseArgs("labware", allArgs, {{"--json", false}}, parsed)) return kExitUsage;
+  const std::vector<std::string>& args = parsed.positional;
   if (args.size() != 1 || args[0].empty()) {
     PrintError("labware", "list expects one FILE; see projectdb labware --help");
     return kExitUsage;
@@ -68,6 +72,32 @@ int RunList(const std::vector<std::string>& args) {
   std::map<int64_t, CQeStringW> plateUuids;
   for (const Definition& d : definitions) {
     if (d.kind == Definition::kPlate) plateUuids[d.key] = d.uuid;
+  }
+  if (parsed.Has("--json")) {
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const Definition& d : definitions) {
+      const auto next = plateUuids.find(d.replacedBy);
+      list.push_back({{"kind", KindName(d.kind)},
+                      {"key", d.key},
+                      {"uuid", d.uuid.ToUtf8()},
+                      {"company", d.company.ToUtf8()},
+                      {"type", d.type.ToUtf8()},
+                      {"model", d.model.ToUtf8()},
+                      {"rows", d.kind == Definition::kPlate ? d.rows : 1},
+                      {"columns", d.kind == Definition::kPlate ? d.cols : 1},
+                      {"state", StateName(d)},
+                      {"replacedBy", next != plateUuids.end() ? next->second.ToUtf8() : ""},
+                      {"userMade", d.userImported}});
+    }
+    nlohmann::ordered_json versions = nlohmann::ordered_json::object();
+    for (const wchar_t* name :
+         {kQeCatalogueVersionPlate, kQeCatalogueVersionDish, kQeCatalogueVersionSlide}) {
+      int64_t version = 0;
+      QeProjectDb_Labware_GetCatalogueVersion(connection.Handle(), name, version);
+      versions[CQeStringW(name).ToUtf8()] = version;
+    }
+    PrintJson({{"labware", list}, {"catalogueVersions", versions}});
+    return kExitOk;
   }
   std::vector<std::vector<std::wstring>> rows{
       {L"kind", L"company", L"type", L"model", L"wells", L"state", L"uuid"}};
