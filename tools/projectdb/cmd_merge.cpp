@@ -1,13 +1,13 @@
 // projectdb merge: copies one project database, with its folders and image
 // files, into another.
-#include <unistd.h>
-
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <system_error>
 
 #include "command.h"
+#include "progress.h"
 #include "qe/projectdb/merge.h"
 
 namespace {
@@ -31,7 +31,7 @@ constexpr const char* kHelp =
     "first. When a table cannot be merged, TARGET keeps all its rows as they were\n"
     "(folders and files already copied stay on disk).\n"
     "\n"
-    "On a terminal a progress bar shows the table being merged; otherwise one\n"
+    "On a terminal a progress bar on stderr shows the tables merged; otherwise one\n"
     "line per table is printed. A summary follows: rows copied and reused, folders\n"
     "created, files copied, already present and missing.\n"
     "\n"
@@ -40,8 +40,6 @@ constexpr const char* kHelp =
     "example:\n"
     "  projectdb merge lab.db laptop.db\n";
 
-constexpr int kBarWidth = 30;
-
 class Progress : public IQeProjectDbMergeProgress {
  public:
   explicit Progress(bool terminal) : terminal_(terminal) {}
@@ -49,20 +47,19 @@ class Progress : public IQeProjectDbMergeProgress {
   Progress(const Progress&) = delete;
   Progress& operator=(const Progress&) = delete;
 
-  void OnMergeTableStart(const CQeStringW& table, int index, int count) override {
+  void OnMergeTableStart(const CQeStringW&, int index, int count) override {
     if (!terminal_) return;
-    const int filled = count > 0 ? index * kBarWidth / count : 0;
-    std::printf("\r[%s%s] %2d/%d %-24s", std::string(filled, '#').c_str(),
-                std::string(kBarWidth - filled, ' ').c_str(), index + 1, count,
-                table.ToUtf8().c_str());
-    std::fflush(stdout);
-    barShown_ = true;
+    if (!bar_) bar_ = std::make_unique<qe::cli::Progress>("merging tables", count);
+    bar_->Set(index);
   }
 
-  void OnMergeTableDone(const SQeProjectDbMergeTableReport& table, int, int) override {
+  void OnMergeTableDone(const SQeProjectDbMergeTableReport& table, int index, int) override {
     copied_ += table.iCopiedRows;
     reused_ += table.iReusedRows;
-    if (terminal_) return;
+    if (terminal_) {
+      if (bar_) bar_->Set(index + 1);
+      return;
+    }
     if (table.bSkipped) {
       std::printf("%-24s not merged (the file's own)\n", table.wszTable.ToUtf8().c_str());
     } else {
@@ -74,10 +71,7 @@ class Progress : public IQeProjectDbMergeProgress {
   }
 
   void EndBar() {
-    if (!barShown_) return;
-    std::printf("\r%*s\r", kBarWidth + 40, "");
-    std::fflush(stdout);
-    barShown_ = false;
+    if (bar_) bar_->Finish();
   }
 
   long long Copied() const { return copied_; }
@@ -85,7 +79,7 @@ class Progress : public IQeProjectDbMergeProgress {
 
  private:
   bool terminal_;
-  bool barShown_ = false;
+  std::unique_ptr<qe::cli::Progress> bar_;
   long long copied_ = 0;
   long long reused_ = 0;
 };
@@ -124,7 +118,7 @@ int RunMerge(const std::vector<std::string>& args) {
   }
   const std::string target = Absolute(args[0]);
   const std::string source = Absolute(args[1]);
-  Progress progress(isatty(fileno(stdout)) != 0);
+  Progress progress(qe::cli::Progress::OnTerminal());
   SQeProjectDbMergeReport report;
   const int status = QeProjectDb_Db_MergeDbEx(CQeStringW::FromUtf8(target),
                                               CQeStringW::FromUtf8(source), &progress, &report);

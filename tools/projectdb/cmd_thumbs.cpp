@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "command.h"
+#include "progress.h"
 #include "qe/core/date_time.h"
 #include "qe/picture/drawing_surface.h"
 #include "qe/picture/image_format.h"
@@ -36,6 +37,8 @@ constexpr const char* kHelp =
     "  --sheet FILE.png  also draw every thumbnail, fitted into a 128 x 128 box\n"
     "                    and labelled with its frame index, onto one PNG picture;\n"
     "                    frames without a picture show N/A\n"
+    "\n"
+    "Progress goes to stderr: a bar on a terminal, plain lines otherwise.\n"
     "\n"
     "Exit status: 0 when every frame was asked for (failed frames included),\n"
     "1 when the databases cannot be used, 2 for a usage error.\n"
@@ -148,12 +151,17 @@ std::vector<SFrame> ReadFrames(sqlite3* db, const SRun& run, int* status) {
 // Collects the answers; called on reader threads.
 class CCollector : public IQeProjectThumbReadyCallback {
  public:
-  explicit CCollector(bool keepPictures) : keepPictures_(keepPictures) {}
+  CCollector(bool keepPictures, qe::cli::Progress& progress)
+      : keepPictures_(keepPictures), progress_(progress) {}
 
   void ThumbnailReady(CQeRefCountPtr<CQeProjectThumb> request, bool flag) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    answers_.push_back({keepPictures_ ? request : nullptr, request->FrameIndex(), request->Result(),
-                        CQePicBufAPI::HasPixels(request->PicBuf()), request->CTime(), flag});
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      answers_.push_back({keepPictures_ ? request : nullptr, request->FrameIndex(),
+                          request->Result(), CQePicBufAPI::HasPixels(request->PicBuf()),
+                          request->CTime(), flag});
+    }
+    progress_.Step();
   }
   void PreviewReady(CQeRefCountPtr<CQeProjectThumb>, bool) override {}
 
@@ -172,6 +180,7 @@ class CCollector : public IQeProjectThumbReadyCallback {
 
  private:
   const bool keepPictures_;
+  qe::cli::Progress& progress_;  // shares its own lock
   std::mutex mutex_;
   std::vector<SAnswer> answers_;  // guarded by mutex_
 };
@@ -238,7 +247,8 @@ int RunThumbs(const std::vector<std::string>& args) {
   }
 
   CQeImageFormatManager manager;
-  CCollector collector(!sheet.empty());
+  qe::cli::Progress progress("thumbnails", static_cast<int64_t>(frames.size()));
+  CCollector collector(!sheet.empty(), progress);
   const double start = CQeDateTime::UNow().GetJDN();
   {
     CQeProjectThumbDb thumbs(CQeStringW::FromUtf8(cache), &manager, kQueueCapacity);
@@ -264,6 +274,7 @@ int RunThumbs(const std::vector<std::string>& args) {
     }
     thumbs.WaitUntilEmpty();
   }
+  progress.Finish();
 
   const std::vector<CCollector::SAnswer> answers = collector.Answers();
   int fromCache = 0;
