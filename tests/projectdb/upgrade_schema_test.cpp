@@ -105,6 +105,9 @@ long long ExpectedRows(const std::string& table, int64_t v) {
   // Bit 2 of jobdef.iState (rows 2 and 3) became a toolbar row at 41; files
   // older than 14 had every state reset to 0 by step 13 to 14.
   if (table == "toolbarjobdef" && v < 41) return v < 14 ? 0 : 2;
+  // Step 36 to 37 empties the object properties (and replaces each used
+  // property definition by one per analysis run: one each here).
+  if (table == "binobjprop" && v < 37) return 0;
   return QeProjectDb_SchemaHistory_FindTable(v, CQeStringW::FromUtf8(table)) ? all : 0;
 }
 
@@ -174,7 +177,12 @@ void ExpectRowsCarriedOver(const std::string& path, int64_t v) {
   // The tag set of the user tag is the name of its old parent tag.
   EXPECT_EQ(db.Text("SELECT wszTagsetName FROM tagdef WHERE iKey=3"), "$$$frame$$$");
   EXPECT_EQ(db.Int("SELECT count(*) FROM tagdef WHERE wszTagsetName IS NULL"), 2);
-  EXPECT_EQ(db.Text("SELECT wszPropsetName FROM propdef WHERE iKey=1"), "$$$quantity$$$");
+  // The definition frame property 1 uses is in the quantity set (from 37 on
+  // it is the one named after analysis run 1).
+  EXPECT_EQ(db.Text("SELECT d.wszPropsetName FROM propdef d JOIN frameprop p ON p.iPropdefKeyRef = "
+                    "d.iKey WHERE p.iKey=1"),
+            "$$$quantity$$$");
+  EXPECT_EQ(db.Int("SELECT count(*) FROM propdef WHERE wszPropsetName='$$$quantity$$$'"), 1);
 }
 
 // One upgrade per version, checked twice: the schema equals that of a new

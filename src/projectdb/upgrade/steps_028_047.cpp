@@ -8,6 +8,49 @@ namespace qe::upgrade {
 
 namespace {
 constexpr const wchar_t* kNull = L"NULL";
+
+// tt collects every distinct (definition, analysis run) pair that frame
+// properties use, with the new name. One new definition per (new name,
+// unit), in the set of its old definition; the trigger writes its key back
+// into tt (names and units compare without case, as the columns do). Frame
+// properties move to the new definitions and the old ones go. Object
+// properties are emptied. Definitions outside the system sets move into
+// the "$$$assay$$$" set (one that would clash with a definition already
+// there keeps its set and goes with it), other sets are deleted, and
+// definitions of "$$$assay$$$" no frame property uses are deleted.
+constexpr const wchar_t* kPropertiesPerAnalysisRun =
+    L"CREATE TEMP TABLE tt (iNewPropdefKeyRef INTEGER, iOldPropdefKeyRef INTEGER, "
+    L"iAssayrunKeyRef INTEGER, wszNewName TEXT, wszUnit TEXT);\n"
+    L"INSERT INTO tt (iOldPropdefKeyRef, iAssayrunKeyRef, wszNewName, wszUnit) SELECT DISTINCT "
+    L"p.iKey, a.iKey, a.wszName || '.' || p.wszName, p.wszUnit FROM frameprop f JOIN propdef p ON "
+    L"p.iKey = f.iPropdefKeyRef JOIN assayrun a ON a.iKey = f.iAssayrunKeyRef;\n"
+    L"CREATE TEMP TRIGGER trg_propdef_i AFTER INSERT ON propdef BEGIN UPDATE tt SET "
+    L"iNewPropdefKeyRef = NEW.iKey WHERE wszNewName = NEW.wszName COLLATE NOCASE AND wszUnit IS "
+    L"NEW.wszUnit COLLATE NOCASE; END;\n"
+    L"INSERT INTO propdef (iPropsetKeyRef, wszName, wszUnit, wszDesc) SELECT o.iPropsetKeyRef, "
+    L"g.wszNewName, g.wszUnit, o.wszDesc FROM (SELECT wszNewName, wszUnit, "
+    L"MIN(iOldPropdefKeyRef) AS iOld, MIN(rowid) AS iFirst FROM tt GROUP BY wszNewName COLLATE "
+    L"NOCASE, wszUnit COLLATE NOCASE) g JOIN propdef o ON o.iKey = g.iOld ORDER BY g.iFirst;\n"
+    L"UPDATE frameprop SET iPropdefKeyRef = (SELECT tt.iNewPropdefKeyRef FROM tt WHERE "
+    L"tt.iOldPropdefKeyRef = frameprop.iPropdefKeyRef AND tt.iAssayrunKeyRef = "
+    L"frameprop.iAssayrunKeyRef) WHERE EXISTS (SELECT 1 FROM tt WHERE tt.iOldPropdefKeyRef = "
+    L"frameprop.iPropdefKeyRef AND tt.iAssayrunKeyRef = frameprop.iAssayrunKeyRef);\n"
+    L"DELETE FROM propdef WHERE iKey IN (SELECT iOldPropdefKeyRef FROM tt);\n"
+    L"DELETE FROM binobjprop;\n"
+    L"INSERT OR IGNORE INTO propset (iPropsetKeyRef, wszUniqueName, wszName) VALUES (NULL, "
+    L"'$$$assay$$$', 'Assay');\n"
+    L"UPDATE OR IGNORE propdef SET iPropsetKeyRef = (SELECT iKey FROM propset WHERE "
+    L"wszUniqueName = '$$$assay$$$') WHERE iPropsetKeyRef IS NULL OR iPropsetKeyRef NOT IN "
+    L"(SELECT iKey FROM propset WHERE wszUniqueName IN ('$$$quantity$$$', "
+    L"'$$$classification$$$', '$$$customvalue$$$', '$$$recordeddata$$$', '$$$assay$$$'));\n"
+    L"DELETE FROM propset WHERE wszUniqueName NOT IN ('$$$quantity$$$', "
+    L"'$$$classification$$$', '$$$customvalue$$$', '$$$recordeddata$$$', '$$$assay$$$');\n"
+    L"DELETE FROM propdef WHERE (iPropsetKeyRef IS NULL OR iPropsetKeyRef NOT IN (SELECT iKey "
+    L"FROM propset)) OR (iPropsetKeyRef = (SELECT iKey FROM propset WHERE wszUniqueName = "
+    L"'$$$assay$$$') AND iKey NOT IN (SELECT iPropdefKeyRef FROM frameprop WHERE iPropdefKeyRef "
+    L"IS NOT NULL));\n"
+    L"DROP TRIGGER trg_propdef_i;\n"
+    L"DROP TABLE tt;\n";
 }  // namespace
 
 // Well-plate definitions split into configurations and names; plate links
@@ -80,8 +123,9 @@ int From035To036(sqlite3* db) {
 }
 
 // A run's finish time is the time of its last frame, or its creation time
-// when it has no frame or the frame is older. The per-analysis property
-// names of this step are not converted yet.
+// when it has no frame or the frame is older. Each analysis run gets its own
+// property definitions, named "<run name>.<property name>" (see
+// kPropertiesPerAnalysisRun).
 int From036To037(sqlite3* db) {
   CUpgradeScript script(db);
   script.Rebuild(g_QeProjectDbTableV037_jobrun,
@@ -89,6 +133,7 @@ int From036To037(sqlite3* db) {
                    L"(SELECT CASE WHEN MAX(f.dCTime) IS NULL OR MAX(f.dCTime) < jobrun_old.dCTime "
                    L"THEN jobrun_old.dCTime ELSE MAX(f.dCTime) END FROM frame f WHERE "
                    L"f.iJobrunKeyRef = jobrun_old.iKey)"}});
+  script.Add(kPropertiesPerAnalysisRun);
   return script.Run(37);
 }
 
