@@ -131,6 +131,42 @@ TEST_F(MergeRulesTest, OverlappingBuiltInLabwareIsKeptOnce) {
   EXPECT_TRUE(ConsistencyProblems(TargetFile()).empty());
 }
 
+TEST_F(MergeRulesTest, ARunFolderTakenInTheTargetGetsAFreeName) {
+  // The target is a copy of the source without one run, and something else
+  // already sits where that run's folder would go.
+  const SMergeSource source = Populate(SourceFile());
+  std::filesystem::copy_file(SourceFile(), TargetFile(),
+                             std::filesystem::copy_options::overwrite_existing);
+  std::string uuid;
+  std::string project;
+  std::string run;
+  {
+    CRawDb target(TargetFile().string());
+    uuid =
+        target.Text("SELECT wszUuid FROM jobrun WHERE iKey=" + std::to_string(source.runFormat0));
+    run = target.Text("SELECT wszFolderName FROM jobrun WHERE iKey=" +
+                      std::to_string(source.runFormat0));
+    project = target.Text("SELECT wszFolderName FROM project WHERE iKey=" +
+                          std::to_string(source.project));
+    ASSERT_EQ(target.Exec("PRAGMA foreign_keys=1; DELETE FROM jobrun WHERE iKey=" +
+                          std::to_string(source.runFormat0)),
+              SQLITE_OK);
+  }
+  std::filesystem::create_directories(TargetProjects() / project / run);
+
+  SQeProjectDbMergeReport report;
+  ASSERT_EQ(Merge(&report), 0) << report.wszMessage.ToUtf8();
+  ASSERT_EQ(report.renamedFolders.size(), 1u);
+  EXPECT_EQ(report.renamedFolders[0].second.ToUtf8(), project + "\\" + run + " (2)");
+  CRawDb target(TargetFile().string(), SQLITE_OPEN_READONLY);
+  EXPECT_EQ(target.Text("SELECT wszFolderName FROM jobrun WHERE wszUuid='" + uuid + "'"),
+            run + " (2)");
+  EXPECT_EQ(report.iFilesCopied, 1);
+  EXPECT_TRUE(std::filesystem::exists(TargetProjects() / project / (run + " (2)") / "other.tif"));
+  EXPECT_TRUE(std::filesystem::is_empty(TargetProjects() / project / run));
+  EXPECT_TRUE(ConsistencyProblems(TargetFile()).empty());
+}
+
 TEST_F(MergeRulesTest, FilesAreFoundUnderTheSourceFilesOwnProjectRoot) {
   // A file named hcs_projects... keeps its projects in "HCS Projects".
   const std::filesystem::path source = SourceDir() / "hcs_projects.db";

@@ -34,6 +34,7 @@ CQeProjectDbMergeWalker::CQeProjectDbMergeWalker(IQeProjectDbMergeProgress* prog
 CQeProjectDbMergeWalker::~CQeProjectDbMergeWalker() = default;
 
 int CQeProjectDbMergeWalker::Fail(int status, const CQeStringW& message) {
+  if (error_ == 0) error_ = status;
   if (report_->wszMessage.IsEmpty()) report_->wszMessage = message;
   DiagOutputExW(L"Merge failed: %s (status %d)", message, status);
   return status;
@@ -155,9 +156,12 @@ int CQeProjectDbMergeWalker::Finish() {
 
 void CQeProjectDbMergeWalker::OnMergeFolder(const CQeStringW& path, bool created, int result) {
   if (created) ++report_->iFoldersCreated;
-  if (result != 0) {
-    ++report_->iFolderFailures;
+  if (result == 0) return;
+  ++report_->iFolderFailures;
+  try {
     DiagOutputExW(L"Merge: cannot create the folder %s (status %d)", path, result);
+  } catch (...) {
+    // A trace line that cannot be written is lost; the count stays.
   }
 }
 
