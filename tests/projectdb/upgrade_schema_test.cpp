@@ -5,6 +5,7 @@
 #include <set>
 #include <string>
 
+#include "qe/labware/insert_object_database.h"
 #include "qe/projectdb/db.h"
 #include "qe/projectdb/schema.h"
 #include "qe/projectdb/schema_history.h"
@@ -90,11 +91,18 @@ long long ExpectedRows(const std::string& table, int64_t v) {
   if (table == "dbinfo") return 1;
   // One program per job definition from step 17 to 18 on.
   if (table == "jobprogram") return all;
-  // Plate links and well-plate definitions are converted by step 28 to 29
-  // row by row; until that conversion exists they go with the old tables.
-  if ((table == "plateinfo" || table == "wellplatename" || table == "wellplateconfiguration") &&
-      v < 29) {
-    return 0;
+  // Step 28 to 29 turns each well-plate definition into a configuration and
+  // a name and imports every built-in plate (the fixture's uuids are not
+  // among them) with its geometry.
+  if (table == "wellplatename" && v < 29) {
+    return all + static_cast<long long>(CQeInsertObjectDatabase::m_vectWellplateNames.size());
+  }
+  if (table == "wellplateconfiguration" && v < 29) {
+    std::set<CQeStringW> geometries;
+    for (const auto& name : CQeInsertObjectDatabase::m_vectWellplateNames) {
+      geometries.insert(name.wszConfigUuid);
+    }
+    return all + static_cast<long long>(geometries.size());
   }
   // Built from the loop indexes of the one plate loop and the one well loop.
   if ((table == "frameplateinfo" || table == "framewellinfo") && v < 22) return 1;
@@ -118,11 +126,7 @@ void ExpectSchemaOfANewFile(const std::string& path, const std::string& fresh, i
   EXPECT_EQ(db.Int("SELECT iVersion FROM vesion WHERE wszName='main'"), 77);
   std::set<std::string> orphans;
   for (const auto& row : db.Rows("PRAGMA foreign_key_check")) orphans.insert(row[0]);
-  // The plate links of frames point at plate links that step 28 to 29 does
-  // not carry over yet.
-  const std::set<std::string> expected =
-      v < 29 ? std::set<std::string>{"frameplateinfo"} : std::set<std::string>{};
-  EXPECT_EQ(orphans, expected);
+  EXPECT_EQ(orphans, std::set<std::string>{}) << v;
 }
 
 void ExpectRowsCarriedOver(const std::string& path, int64_t v) {

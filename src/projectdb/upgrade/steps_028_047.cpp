@@ -1,4 +1,5 @@
-// Upgrade steps from version 28 to version 48.
+// Upgrade steps from version 29 to version 48 (28 to 29 has a file of its
+// own).
 #include "projectdb/upgrade/steps.h"
 #include "projectdb/upgrade/upgrade_script.h"
 #include "qe/projectdb/schema_history.h"
@@ -52,23 +53,6 @@ constexpr const wchar_t* kPropertiesPerAnalysisRun =
     L"DROP TRIGGER trg_propdef_i;\n"
     L"DROP TABLE tt;\n";
 }  // namespace
-
-// Well-plate definitions split into configurations and names; plate links
-// point at names. The tables change here; the definitions and plate links
-// of the old file are not converted row by row yet (the old rows go with
-// the dropped tables).
-int From028To029(sqlite3* db) {
-  CUpgradeScript script(db);
-  script.Create(g_QeProjectDbTable_wellplateconfiguration);
-  script.Create(g_QeProjectDbTableV029_wellplatename);
-  script.Add(L"DROP TABLE plateinfo;\nDROP TABLE wellplatedef;\n");
-  script.Create(g_QeProjectDbTable_plateinfo);
-  script.Add(
-      L"UPDATE vesion SET iVersion=6 WHERE wszName='plate';\n"
-      L"INSERT INTO vesion (wszName, iVersion) SELECT 'plate', 6 WHERE NOT EXISTS (SELECT 1 FROM "
-      L"vesion WHERE wszName='plate');\n");
-  return script.Run(29);
-}
 
 int From029To030(sqlite3* db) {
   CUpgradeScript script(db);
