@@ -153,6 +153,20 @@ TEST(Conventions, ListingsPrintJsonThatParses) {
   EXPECT_EQ(r[0]["files"], 96);
   EXPECT_EQ(r[0]["frames"], 768);
   EXPECT_GT(r[0]["finishedJdn"].get<double>(), r[0]["startedJdn"].get<double>());
+
+  const ToolResult search = RunTool({"search", demo.database, "label:positive", "--json"});
+  ASSERT_EQ(search.exit, 0) << search.err;
+  const nlohmann::json found = nlohmann::json::parse(search.out);
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0]["runName"], "Nuclei screen plate 1");
+  EXPECT_EQ(nlohmann::json::parse(RunTool({"search", demo.database, "label:none", "--json"}).out),
+            nlohmann::json::array());
+
+  const ToolResult labware = RunTool({"labware", "list", demo.database, "--json"});
+  ASSERT_EQ(labware.exit, 0) << labware.err;
+  const nlohmann::json stored = nlohmann::json::parse(labware.out);
+  EXPECT_GT(stored["labware"].size(), 500u);
+  EXPECT_EQ(stored["catalogueVersions"]["plate"], 6);
 }
 
 TEST(Conventions, TimesFollowTheUsersLocale) {

@@ -24,6 +24,8 @@ Progress::Progress(std::string what, int64_t total)
 
 Progress::Progress(std::string what, int64_t total, bool terminal, std::FILE* out)
     : what_(std::move(what)), total_(std::max<int64_t>(total, 0)), terminal_(terminal), out_(out) {
+  // Results written so far come first when stdout and stderr share a file.
+  std::fflush(stdout);
   std::lock_guard<std::mutex> lock(mutex_);
   Show(true);
 }
