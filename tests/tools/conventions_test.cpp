@@ -54,6 +54,8 @@ TEST(Conventions, UsageErrorsExitWithTwoAndSaySoOnStderr) {
   EXPECT_NE(unknown.err.find("no-such-command"), std::string::npos);
   EXPECT_EQ(unknown.out, "");
   EXPECT_EQ(RunTool({"--version"}).exit, 0);
+  EXPECT_EQ(RunTool({"sys"}).exit, 0);
+  EXPECT_EQ(RunTool({"sys", "--jdn", "yesterday"}).exit, 2);
 
   for (const std::string& name : ListedCommands()) {
     const ToolResult bad = RunTool({name, "--no-such-option"});
@@ -86,7 +88,11 @@ const std::vector<FileCall>& FileCalls() {
       {"search", {"FILE", "label:positive"}},
       {"thumbs", {"FILE", "1", "--cache", "TMP/thumbs.db"}},
       {"labware", {"list", "FILE"}},
+      {"labware", {"show", "FILE", "3ec602441e234546ad6c917172441998"}},
+      {"labware", {"export", "FILE", "TMP/plates.xml"}},
       {"plate-map", {"FILE", "1", "--property", "Nuclei count", "--out", "TMP/map.png"}},
+      // Already at the current version: nothing to do.
+      {"upgrade", {"FILE"}},
   };
   return calls;
 }
@@ -134,6 +140,37 @@ TEST(Conventions, AFileThatIsNoDatabaseFailsWithOneAndStaysAsItWas) {
   EXPECT_EQ(create.exit, 1);
   EXPECT_NE(create.err.find(corrupt), std::string::npos) << create.err;
   EXPECT_EQ(ReadFile(corrupt), "SQLite format 3" + garbage);
+}
+
+// The subcommands that write into a database, on a new one.
+TEST(Conventions, WritersWorkOnANewDatabaseAndNameFilesTheyCannotUse) {
+  const DemoRun& demo = SharedDemo();
+  ASSERT_EQ(demo.result.exit, 0) << demo.result.err;
+  TempDir tmp;
+  const std::string fresh = tmp.File("fresh.db"), plates = tmp.File("plates.xml");
+  ASSERT_EQ(RunTool({"create", fresh}).exit, 0);
+  EXPECT_EQ(RunTool({"labware", "refresh", fresh}).exit, 0);
+  ASSERT_EQ(RunTool({"labware", "export", demo.database, plates, "--custom"}).exit, 0);
+  EXPECT_EQ(RunTool({"labware", "import", fresh, plates}).exit, 0);
+  const ToolResult merge = RunTool({"merge", fresh, demo.database});
+  EXPECT_EQ(merge.exit, 0) << merge.err;
+  EXPECT_EQ(QueryNumber(fresh, "SELECT count(*) FROM frame"), 768);
+
+  const std::string missing = tmp.File("missing.db"), corrupt = tmp.File("corrupt.db");
+  std::ofstream(corrupt, std::ios::binary) << std::string(3000, '\x7f');
+  for (const std::string& bad : {missing, corrupt}) {
+    for (const std::vector<std::string>& call :
+         std::vector<std::vector<std::string>>{{"labware", "refresh", bad},
+                                               {"labware", "import", bad, plates},
+                                               {"merge", fresh, bad},
+                                               {"merge", bad, fresh}}) {
+      const ToolResult result = RunTool(call);
+      EXPECT_EQ(result.exit, 1) << call[0] << " " << call[1] << ": " << result.err;
+      EXPECT_NE(result.err.find(bad), std::string::npos) << result.err;
+    }
+  }
+  EXPECT_FALSE(std::filesystem::exists(missing));
+  EXPECT_EQ(ReadFile(corrupt), std::string(3000, '\x7f'));
 }
 
 TEST(Conventions, ListingsPrintJsonThatParses) {
