@@ -1,6 +1,7 @@
 // projectdb plate-map on the demo's run: the picture, the numbers and the
 // ways a call can go wrong.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <filesystem>
 #include <nlohmann/json.hpp>
@@ -101,7 +102,54 @@ TEST_F(PlateMap, WrongCallsSayWhatIsWrong) {
   EXPECT_FALSE(std::filesystem::exists(out));
 }
 
-TEST_F(PlateMap, ARunWithoutAPlateHasNoMap) {
+TEST_F(PlateMap, WellsWithoutValuesAreLeftOutAndDrawnEmpty) {
+  // A copy whose wells 3, 10, 17, ... lost their values.
+  const std::string copy = tmp_.File("gaps.db");
+  std::filesystem::copy_file(demo_.database, copy);
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(copy.c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db,
+                         "DELETE FROM frameprop WHERE iFrameIndex IN (SELECT fw.iFrameIndex FROM "
+                         "framewellinfo fw JOIN wellinfo w ON w.iKey=fw.iWellinfoKeyRef WHERE "
+                         "w.iWellIndex % 7 = 3);",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(db);
+  const std::string out = tmp_.File("gaps.png");
+  const ToolResult result =
+      RunTool({"plate-map", copy, "1", "--property", "Nuclei count", "--out", out, "--json"});
+  ASSERT_EQ(result.exit, 0) << result.err;
+  const nlohmann::json numbers = nlohmann::json::parse(result.out);
+  EXPECT_EQ(numbers["wellsWithData"], 82);
+  for (const auto& well : numbers["wells"]) EXPECT_NE(well["index"].get<int>() % 7, 3);
+  CQePicBufOwner picture;
+  EXPECT_TRUE(ReadPng(out, picture));
+
+  // No values at all: nothing to draw.
+  ASSERT_EQ(sqlite3_open(copy.c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db, "DELETE FROM framewellinfo;", nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(db);
+  const ToolResult none = RunTool(
+      {"plate-map", copy, "1", "--property", "Nuclei count", "--out", tmp_.File("none.png")});
+  EXPECT_EQ(none.exit, 1);
+  EXPECT_NE(none.err.find("linked to a well"), std::string::npos) << none.err;
+  EXPECT_FALSE(std::filesystem::exists(tmp_.File("none.png")));
+}
+
+TEST_F(PlateMap, ARunWithoutAPlateOrADatabaseWithoutTheRunHasNoMap) {
+  const std::string copy = tmp_.File("no plate.db");
+  std::filesystem::copy_file(demo_.database, copy);
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(copy.c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(
+      sqlite3_exec(db, "PRAGMA foreign_keys=ON; DELETE FROM plateinfo;", nullptr, nullptr, nullptr),
+      SQLITE_OK);
+  sqlite3_close(db);
+  const ToolResult noPlate =
+      RunTool({"plate-map", copy, "1", "--property", "Nuclei count", "--out", tmp_.File("x.png")});
+  EXPECT_EQ(noPlate.exit, 1);
+  EXPECT_NE(noPlate.err.find("used no well plate"), std::string::npos) << noPlate.err;
+
   // A new database holds no run at all.
   const std::string empty = tmp_.File("empty.db");
   ASSERT_EQ(RunTool({"create", empty}).exit, 0);
@@ -109,6 +157,7 @@ TEST_F(PlateMap, ARunWithoutAPlateHasNoMap) {
       RunTool({"plate-map", empty, "1", "--property", "x", "--out", tmp_.File("x.png")});
   EXPECT_EQ(result.exit, 1);
   EXPECT_NE(result.err.find("no run '1'"), std::string::npos) << result.err;
+  EXPECT_FALSE(std::filesystem::exists(tmp_.File("x.png")));
 }
 
 }  // namespace
