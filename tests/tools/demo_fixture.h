@@ -1,22 +1,26 @@
-// One run of `projectdb demo` into a temporary folder, shared by every test
-// of the suite that reads its results (the demo takes a few seconds).
+// One run of `projectdb demo`, shared by every test that reads its results
+// (the demo takes a few seconds).
+//
+// CTest runs each test in a process of its own, so the run is kept in the
+// build tree (QE_TOOLS_DEMO_CACHE) and made again only when the tool's
+// binary changed. A lock file serialises the processes that check it; the
+// tests only read the shared files.
 #pragma once
 
 #include <string>
 
-#include "support/temp_dir.h"
 #include "tools/tool_runner.h"
 
 namespace qe::test {
 
 struct DemoRun {
-  TempDir dir;
-  std::string folder;    // the demo folder, inside dir
+  std::string folder;    // the demo folder
   std::string database;  // folder + "/demo.db"
-  ToolResult result;
+  ToolResult result;     // what the demo printed and its exit status
 };
 
-// Runs the demo (small images, so it is quick) on first use.
+// Runs the demo (small images, so it is quick) unless a run of the same
+// tool binary is kept.
 const DemoRun& SharedDemo();
 
 // The number a single-value SQL query on a SQLite file gives; -1 on failure.

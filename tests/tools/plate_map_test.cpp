@@ -9,6 +9,7 @@
 #include "qe/core/refcount.h"
 #include "qe/picture/image_format.h"
 #include "qe/picture/pic_buf.h"
+#include "support/temp_dir.h"
 #include "tools/demo_fixture.h"
 
 namespace qe::test {
