@@ -2,11 +2,13 @@
 // format (internal), and the constructors of the three handlers.
 #pragma once
 
+#include <exception>
 #include <new>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "picture/file_io.h"
 #include "qe/core/status.h"
 #include "qe/picture/image_format.h"
 
@@ -66,6 +68,51 @@ int MakeCounted(CQeRefCountPtr<Interface>& out, Args&&... args) {
   out = CQeRefCountPtr<Interface>::Adopt(object);
   return eQeOk;
 }
+
+// A handler of a format whose whole file is decoded from memory and whose
+// output is encoded in memory (JPEG, PNG): Input::Open(bytes, file) decodes,
+// Output is constructed on a byte array or a native path.
+template <typename Input, typename Output>
+class CQeInMemoryFormatHandler : public CQeFormatHandlerBase {
+ public:
+  int OpenInputFile(const wchar_t* fileName, CQeRefCountPtr<IQeInputImageFile>& file) final {
+    if (!fileName || !*fileName) return eQeMissingArgument;
+    try {
+      std::vector<uint8_t> bytes;
+      if (int status = ReadWholeFile(NativePath(fileName), bytes); status != eQeOk) {
+        return OpenFailed(status != eQeNoPathOrTooNew);
+      }
+      if (Input::Open(std::move(bytes), file) != eQeOk) return OpenFailed(true);
+    } catch (const std::exception&) {
+      return OpenFailed(true);
+    }
+    OpenSucceeded();
+    return eQeOk;
+  }
+
+  int OpenInputBytes(const CQeByteArray& bytes, CQeRefCountPtr<IQeInputImageFile>& input) final {
+    if (bytes.IsEmpty()) return eQeMissingArgument;
+    try {
+      return Input::Open(bytes.bytes(), input);
+    } catch (const std::exception&) {
+      return eQeFailed;
+    }
+  }
+
+  int CreateOutputBytes(CQeByteArray* bytes, CQeRefCountPtr<IQeOutputImageFile>& output) final {
+    if (!bytes) return eQeMissingArgument;
+    return MakeCounted<Output>(output, bytes);
+  }
+
+  int CreateOutputFile(const wchar_t* fileName, CQeRefCountPtr<IQeOutputImageFile>& output) final {
+    if (!fileName || !*fileName) return eQeMissingArgument;
+    try {
+      return MakeCounted<Output>(output, NativePath(fileName));
+    } catch (const std::exception&) {
+      return eQeFailed;
+    }
+  }
+};
 
 CQeRefCountPtr<IQeImageFormatHandler> NewTiffHandler();
 CQeRefCountPtr<IQeImageFormatHandler> NewPngHandler();

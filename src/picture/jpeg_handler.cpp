@@ -126,48 +126,9 @@ class CQeJpegOutput final : public CQeOutputImageFileBase {
   }
 };
 
-class CQeJpegHandler final : public CQeFormatHandlerBase {
+class CQeJpegHandler final : public CQeInMemoryFormatHandler<CQeJpegInput, CQeJpegOutput> {
  public:
   const wchar_t* FormatName() const override { return L"JPG"; }
-
-  int OpenInputFile(const wchar_t* fileName, CQeRefCountPtr<IQeInputImageFile>& file) override {
-    if (!fileName || !*fileName) return eQeMissingArgument;
-    std::vector<uint8_t> bytes;
-    try {
-      if (int status = ReadWholeFile(NativePath(fileName), bytes); status != eQeOk) {
-        return OpenFailed(status != eQeNoPathOrTooNew);
-      }
-      if (CQeJpegInput::Open(std::move(bytes), file) != eQeOk) return OpenFailed(true);
-    } catch (const std::exception&) {
-      return OpenFailed(true);
-    }
-    OpenSucceeded();
-    return eQeOk;
-  }
-
-  int OpenInputBytes(const CQeByteArray& bytes, CQeRefCountPtr<IQeInputImageFile>& input) override {
-    if (bytes.IsEmpty()) return eQeMissingArgument;
-    try {
-      return CQeJpegInput::Open(bytes.bytes(), input);
-    } catch (const std::exception&) {
-      return eQeFailed;
-    }
-  }
-
-  int CreateOutputBytes(CQeByteArray* bytes, CQeRefCountPtr<IQeOutputImageFile>& output) override {
-    if (!bytes) return eQeMissingArgument;
-    return MakeCounted<CQeJpegOutput>(output, bytes);
-  }
-
-  int CreateOutputFile(const wchar_t* fileName,
-                       CQeRefCountPtr<IQeOutputImageFile>& output) override {
-    if (!fileName || !*fileName) return eQeMissingArgument;
-    try {
-      return MakeCounted<CQeJpegOutput>(output, NativePath(fileName));
-    } catch (const std::exception&) {
-      return eQeFailed;
-    }
-  }
 };
 
 }  // namespace

@@ -100,48 +100,9 @@ class CQePngOutput final : public CQeOutputImageFileBase {
   }
 };
 
-class CQePngHandler final : public CQeFormatHandlerBase {
+class CQePngHandler final : public CQeInMemoryFormatHandler<CQePngInput, CQePngOutput> {
  public:
   const wchar_t* FormatName() const override { return L"PNG"; }
-
-  int OpenInputFile(const wchar_t* fileName, CQeRefCountPtr<IQeInputImageFile>& file) override {
-    if (!fileName || !*fileName) return eQeMissingArgument;
-    try {
-      std::vector<uint8_t> bytes;
-      if (int status = ReadWholeFile(NativePath(fileName), bytes); status != eQeOk) {
-        return OpenFailed(status != eQeNoPathOrTooNew);
-      }
-      if (CQePngInput::Open(std::move(bytes), file) != eQeOk) return OpenFailed(true);
-    } catch (const std::exception&) {
-      return OpenFailed(true);
-    }
-    OpenSucceeded();
-    return eQeOk;
-  }
-
-  int OpenInputBytes(const CQeByteArray& bytes, CQeRefCountPtr<IQeInputImageFile>& input) override {
-    if (bytes.IsEmpty()) return eQeMissingArgument;
-    try {
-      return CQePngInput::Open(bytes.bytes(), input);
-    } catch (const std::exception&) {
-      return eQeFailed;
-    }
-  }
-
-  int CreateOutputBytes(CQeByteArray* bytes, CQeRefCountPtr<IQeOutputImageFile>& output) override {
-    if (!bytes) return eQeMissingArgument;
-    return MakeCounted<CQePngOutput>(output, bytes);
-  }
-
-  int CreateOutputFile(const wchar_t* fileName,
-                       CQeRefCountPtr<IQeOutputImageFile>& output) override {
-    if (!fileName || !*fileName) return eQeMissingArgument;
-    try {
-      return MakeCounted<CQePngOutput>(output, NativePath(fileName));
-    } catch (const std::exception&) {
-      return eQeFailed;
-    }
-  }
 };
 
 }  // namespace
