@@ -3,6 +3,7 @@
 
 #include <list>
 
+#include "projectdb/records/labware_serialize.h"
 #include "qe/core/lite_variant.h"
 #include "qe/core/status.h"
 #include "qe/projectdb/records/labware_dish.h"
@@ -10,20 +11,6 @@
 #include "qe/projectdb/sys.h"
 
 namespace {
-
-// The bytes of what save writes into a new document; the status of save, or
-// of finishing the document.
-template <typename Save>
-int Serialize(Save save, CQeByteArray& bytes) {
-  CQeLiteVariantW writer;
-  int status = save(writer);
-  if (status != 0) return status;
-  CQeLiteVariantR reader;
-  status = writer.Finalize(reader);
-  if (status != 0) return status;
-  bytes = reader.Data();
-  return 0;
-}
 
 void FillCounts(const CQeWellplate& plate, SQeProjectDbRow_wellplateconfiguration& config) {
   uint32_t rows = 0;
@@ -65,8 +52,7 @@ int QeProjectDb_Wellplate_FillCustomWellplateData(const CQeWellplate& plate,
   config.wszUuid = QeProjectDb_Sys_UuidAsText();
   FillCounts(plate, config);
   config.pData.Empty();
-  return Serialize([&](CQeLiteVariantW& writer) { return plate.SaveToLiteVariant(writer); },
-                   config.pData);
+  return qe::projectdb::labware::SerializeLabware(plate, config.pData);
 }
 
 int QeProjectDb_Wellplate_SaveAsCustomToDb(uint32_t h, const CQeWellplate& plate) {
@@ -109,8 +95,7 @@ int QeProjectDb_Wellplate_EditCustomInDb(uint32_t h, CQeWellplate& plate) {
   QeProjectDb_Wellplateconfig_GetOne(h, name.iWellplateconfigKeyRef, config);
   FillCounts(plate, config);
   CQeByteArray data;
-  if (Serialize([&](CQeLiteVariantW& writer) { return plate.SaveToLiteVariant(writer); }, data) ==
-      0) {
+  if (qe::projectdb::labware::SerializeLabware(plate, data) == 0) {
     config.pData = data;
   }
   QeProjectDb_Wellplateconfig_Update(h, config);
@@ -137,13 +122,10 @@ int QeProjectDb_Dish_SaveAsCustomToDb(uint32_t h, const CQeSingleElementHolder& 
   config.stickerT = sticker.top;
   config.stickerR = sticker.right;
   config.stickerB = sticker.bottom;
-  Serialize(
-      [&](CQeLiteVariantW& writer) { return dish.GetLayoutElement().SaveToLiteVariant(writer); },
-      config.layoutelement);
+  qe::projectdb::labware::SerializeLabware(dish.GetLayoutElement(), config.layoutelement);
   SQeShape outline;
   dish.GetShape(outline);
-  Serialize([&](CQeLiteVariantW& writer) { return outline.SaveToLiteVariant(writer); },
-            config.surroundarea);
+  qe::projectdb::labware::SerializeLabware(outline, config.surroundarea);
   std::list<SQeProjectDbRow_dishconfiguration> configs{config};
   QeProjectDb_Dishconfig_InsertMany(h, configs);
   SQeProjectDbRow_dishconfiguration storedConfig;
