@@ -115,11 +115,10 @@ std::string DatabaseProblem(const std::string& path, bool write) {
   return "not a project database, or a damaged one";
 }
 
-Database::~Database() { QeProjectDb_Db_Disconnect(handle_); }
+Database::~Database() { Close(); }
 
 bool Database::Open(const char* command, const std::string& path, bool write) {
-  QeProjectDb_Db_Disconnect(handle_);
-  handle_ = 0;
+  Close();
   const std::string problem = DatabaseProblem(path, write);
   if (!problem.empty()) {
     PrintError(command, "cannot open " + Quoted(path) + ": " + problem);
@@ -133,6 +132,13 @@ bool Database::Open(const char* command, const std::string& path, bool write) {
   }
   return true;
 }
+
+void Database::Close() {
+  QeProjectDb_Db_Disconnect(handle_);
+  handle_ = 0;
+}
+
+sqlite3* Database::db() const { return CQeProjectDbConnectionManager::GetConnection(handle_); }
 
 int FindRun(uint32_t handle, const std::string& text, SQeProjectDbRow_jobrun& row) {
   int64_t key = 0;

@@ -22,6 +22,8 @@
 #include "qe/core/string.h"
 #include "qe/projectdb/records/jobrun.h"
 
+struct sqlite3;
+
 namespace qe::cli {
 
 // Prints "projectdb <command>: <message>; see projectdb <command> --help"
@@ -64,7 +66,10 @@ bool ParseKey(const std::string& text, int64_t& key);
 // Reads the file without changing it.
 std::string DatabaseProblem(const std::string& path, bool write);
 
-// A connection handle closed when the object goes away.
+// The tool's one owner of a project database connection. Every subcommand
+// opens its file through it, so a file that cannot be used is reported the
+// same way everywhere, and the connection is closed when the object goes
+// away (or by Close).
 class Database {
  public:
   Database() = default;
@@ -72,10 +77,16 @@ class Database {
   Database(const Database&) = delete;
   Database& operator=(const Database&) = delete;
 
-  // Opens path read-only (write false) or read-write. On failure prints
-  // "projectdb <command>: cannot open '<path>': <reason>" and returns false.
+  // Opens path read-only (write false) or read-write, closing a connection
+  // opened before. A file that cannot be used (DatabaseProblem) is never
+  // opened: prints "projectdb <command>: cannot open '<path>': <reason>"
+  // and returns false.
   bool Open(const char* command, const std::string& path, bool write);
+  void Close();
+  // 0 while nothing is open.
   uint32_t handle() const { return handle_; }
+  // The SQLite connection of the handle; null while nothing is open.
+  sqlite3* db() const;
 
  private:
   uint32_t handle_ = 0;

@@ -8,7 +8,6 @@
 #include "cli_util.h"
 #include "command.h"
 #include "demo.h"
-#include "qe/projectdb/connection.h"
 
 namespace {
 
@@ -110,8 +109,7 @@ bool Record(Made& made, const std::string& shown) {
   Heading(5, "Analysis: nuclei, measured properties per frame, run statistics");
   if (!qe::cli::demo::Analyse(made) || !qe::cli::demo::FinishRun(made)) return false;
   // Later steps read the database the way other programs would.
-  QeProjectDb_Db_Disconnect(made.handle);
-  made.handle = 0;
+  made.connection.Close();
   Heading(6, "Thumbnails through the thumbnail database, and a contact sheet");
   if (!qe::cli::demo::MakeThumbnails(made, made.folder + "/thumbs.db",
                                      made.folder + "/contact-sheet.png")) {
@@ -158,7 +156,6 @@ int RunDemo(const std::vector<std::string>& args) {
   const auto start = std::chrono::steady_clock::now();
   std::printf("projectdb demo: a synthetic high-content screen in %s\n", made.folder.c_str());
   const bool ok = Record(made, shown);
-  QeProjectDb_Db_Disconnect(made.handle);
   if (!ok) {
     qe::cli::PrintError("demo",
                         "stopped; what was made so far is in " + qe::cli::Quoted(made.folder));

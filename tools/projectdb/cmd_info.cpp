@@ -1,6 +1,8 @@
 // projectdb info: what a project database file is, without opening it for use.
 #include <cstdio>
+#include <nlohmann/json.hpp>
 #include <string>
+#include <vector>
 
 #include "cli_util.h"
 #include "command.h"
@@ -10,13 +12,18 @@
 namespace {
 
 constexpr const char* kHelp =
-    "usage: projectdb info FILE\n"
+    "usage: projectdb info FILE [--json]\n"
     "\n"
     "Inspects FILE read-only and prints what a host checks before it connects:\n"
     "the journal mode in effect and the stored options, whether the file lies\n"
     "on a network file system, and the schema and plate catalogue versions with\n"
     "the status of reading each. The exit status is 0 only for a usable file;\n"
-    "an older schema version is usable after an upgrade and exits 0 as well.\n";
+    "an older schema version is usable after an upgrade and exits 0 as well.\n"
+    "\n"
+    "options:\n"
+    "  --json  one JSON object instead of the lines, also for a file that is not\n"
+    "          usable (then with \"usable\": false and the reason in \"problem\";\n"
+    "          the exit status is 1 and stderr names the file as without --json)\n";
 
 // A status in words: the library's own codes and the SQLite codes a file
 // inspection meets.
@@ -52,41 +59,84 @@ std::string WithStatus(const std::string& value, int status) {
   return value + " (read status " + std::to_string(status) + ": " + Describe(status) + ")";
 }
 
-int RunInfo(const std::vector<std::string>& args) {
-  if (args.size() == 1 && args[0].starts_with("--")) {
-    return qe::cli::UsageError("info", "unknown option '" + args[0] + "'");
-  }
-  if (args.size() != 1 || args[0].empty()) {
-    qe::cli::PrintError("info", "expected one FILE; see projectdb info --help");
-    return qe::cli::kExitUsage;
-  }
-  SQeProjectDbFileInfo info;
-  const int result = QeProjectDb_Db_GetInfo(CQeStringW::FromUtf8(args[0]), &info);
-  if (result != 0) {
-    const std::string problem = qe::cli::DatabaseProblem(args[0], false);
-    qe::cli::PrintError(
-        "info", qe::cli::Quoted(args[0]) + ": " + (problem.empty() ? Describe(result) : problem));
-  }
-  Field("file", args[0]);
+// "current", "older" or "newer" than this library; empty when the version
+// could not be read.
+std::string VersionState(const SQeProjectDbFileInfo& info) {
+  if (info.iVersionResult != 0 || info.iVersion <= 0) return "";
+  if (info.iVersion < kQeProjectDbSchemaVersion) return "older";
+  return info.iVersion > kQeProjectDbSchemaVersion ? "newer" : "current";
+}
+
+// Whether the file opened, so that the fields after the open status were read.
+bool Opened(const SQeProjectDbFileInfo& info) {
+  return !info.wszPath.IsEmpty() && info.iOpenResult == 0;
+}
+
+void PrintText(const std::string& file, int result, const SQeProjectDbFileInfo& info) {
+  Field("file", file);
   Field("result", std::to_string(result) + " (" + Describe(result) + ")");
   Field("open status", std::to_string(info.iOpenResult) + " (" + Describe(info.iOpenResult) + ")");
-  // Nothing else was read from a file that did not open.
-  if (info.wszPath.IsEmpty() || info.iOpenResult != 0) {
-    return result == 0 ? qe::cli::kExitOk : qe::cli::kExitFailure;
-  }
+  if (!Opened(info)) return;
   Field("network file system", info.bNetworkPath ? "yes" : "no");
   Field("journal mode", info.wszJournalMode.ToUtf8());
   Field("option journal_mode", info.wszJournalModeOption.ToUtf8());
   Field("option synchronous", info.wszSynchronousOption.ToUtf8());
   Field("option folderformat", std::to_string(info.iFolderFormat));
   std::string version = std::to_string(info.iVersion);
-  if (info.iVersionResult == 0 && info.iVersion > 0) {
-    version += info.iVersion < kQeProjectDbSchemaVersion   ? ", older: needs an upgrade"
-               : info.iVersion > kQeProjectDbSchemaVersion ? ", newer than this library"
-                                                           : ", current";
-  }
+  const std::string state = VersionState(info);
+  if (state == "older") version += ", older: needs an upgrade";
+  if (state == "newer") version += ", newer than this library";
+  if (state == "current") version += ", current";
   Field("schema version", WithStatus(version, info.iVersionResult));
   Field("plate version", WithStatus(std::to_string(info.iPlateVersion), info.iPlateVersionResult));
+}
+
+void PrintJson(const std::string& file, int result, const std::string& problem,
+               const SQeProjectDbFileInfo& info) {
+  nlohmann::ordered_json out = {{"file", file},
+                                {"usable", result == 0},
+                                {"result", result},
+                                {"resultText", Describe(result)}};
+  if (result != 0) out["problem"] = problem;
+  out["openStatus"] = info.iOpenResult;
+  if (Opened(info)) {
+    const std::string state = VersionState(info);
+    out["networkFileSystem"] = info.bNetworkPath;
+    out["journalMode"] = info.wszJournalMode.ToUtf8();
+    out["options"] = {{"journal_mode", info.wszJournalModeOption.ToUtf8()},
+                      {"synchronous", info.wszSynchronousOption.ToUtf8()},
+                      {"folderformat", info.iFolderFormat}};
+    out["schemaVersion"] = info.iVersion;
+    out["schemaVersionStatus"] = info.iVersionResult;
+    out["schemaVersionState"] =
+        state.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(state);
+    out["currentSchemaVersion"] = kQeProjectDbSchemaVersion;
+    out["plateVersion"] = info.iPlateVersion;
+    out["plateVersionStatus"] = info.iPlateVersionResult;
+  }
+  qe::cli::PrintJson(out);
+}
+
+int RunInfo(const std::vector<std::string>& args) {
+  qe::cli::ParsedArgs parsed;
+  if (!qe::cli::ParseArgs("info", args, {{"--json", false}}, parsed)) return qe::cli::kExitUsage;
+  if (parsed.positional.size() != 1 || parsed.positional[0].empty()) {
+    return qe::cli::UsageError("info", "expected one FILE");
+  }
+  const std::string& file = parsed.positional[0];
+  SQeProjectDbFileInfo info;
+  const int result = QeProjectDb_Db_GetInfo(CQeStringW::FromUtf8(file), &info);
+  std::string problem;
+  if (result != 0) {
+    problem = qe::cli::DatabaseProblem(file, false);
+    if (problem.empty()) problem = Describe(result);
+    qe::cli::PrintError("info", qe::cli::Quoted(file) + ": " + problem);
+  }
+  if (parsed.Has("--json")) {
+    PrintJson(file, result, problem, info);
+  } else {
+    PrintText(file, result, info);
+  }
   return result == 0 ? qe::cli::kExitOk : qe::cli::kExitFailure;
 }
 

@@ -8,7 +8,6 @@
 #include "qe/core/lite_variant.h"
 #include "qe/labware/single_element_holder.h"
 #include "qe/labware/wellplate.h"
-#include "qe/projectdb/connection.h"
 #include "qe/projectdb/records/labware_dish.h"
 #include "qe/projectdb/records/labware_plate.h"
 #include "qe/projectdb/records/labware_slide.h"
@@ -121,11 +120,6 @@ std::unique_ptr<IQeElementHolder> SingleHolder(const Row& row) {
 }
 
 }  // namespace
-
-Connection::Connection(const std::string& path)
-    : handle_(QeProjectDb_Db_ConnectForRead(CQeStringW::FromUtf8(path))) {}
-
-Connection::~Connection() { QeProjectDb_Db_Disconnect(handle_); }
 
 const char* KindName(Definition::Kind kind) {
   switch (kind) {

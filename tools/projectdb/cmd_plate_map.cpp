@@ -182,7 +182,7 @@ int RunPlateMap(const std::vector<std::string>& args) {
   qe::cli::Database database;
   if (!database.Open(kCommand, file, false)) return qe::cli::kExitFailure;
   const uint32_t h = database.handle();
-  sqlite3* db = CQeProjectDbConnectionManager::GetConnection(h);
+  sqlite3* db = database.db();
   SQeProjectDbRow_jobrun run;
   if (const int status = qe::cli::FindRun(h, a.positional[1], run); status != 0) {
     return Failure(kCommand, status == -13

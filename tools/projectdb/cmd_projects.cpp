@@ -70,28 +70,18 @@ void PrintText(const std::vector<ProjectLine>& lines) {
 }
 
 int RunProjects(const std::vector<std::string>& args) {
-  bool json = false;
-  std::vector<std::string> files;
-  for (const std::string& arg : args) {
-    if (arg == "--json") {
-      json = true;
-    } else if (arg.starts_with("--")) {
-      qe::cli::PrintError("projects",
-                          "unknown option '" + arg + "'; see projectdb projects --help");
-      return qe::cli::kExitUsage;
-    } else {
-      files.push_back(arg);
-    }
-  }
-  if (files.size() != 1 || files[0].empty()) {
-    qe::cli::PrintError("projects", "expected one FILE; see projectdb projects --help");
+  qe::cli::ParsedArgs parsed;
+  if (!qe::cli::ParseArgs("projects", args, {{"--json", false}}, parsed)) {
     return qe::cli::kExitUsage;
   }
-  qe::cli::ReadConnection connection(files[0]);
-  if (!connection.ok()) {
-    qe::cli::PrintError("projects", "cannot open '" + files[0] + "' as a database");
-    return qe::cli::kExitFailure;
+  const std::vector<std::string>& files = parsed.positional;
+  if (files.size() != 1 || files[0].empty()) {
+    return qe::cli::UsageError("projects", "expected one FILE");
   }
+  const bool json = parsed.Has("--json");
+  // Listing never writes, so a file in use by the host can be read.
+  qe::cli::Database connection;
+  if (!connection.Open("projects", files[0], false)) return qe::cli::kExitFailure;
   std::vector<SQeProjectDbRow_project> projects;
   const int status = QeProjectDb_Proj_GetAll(connection.handle(), projects);
   if (status != 0) {
@@ -103,10 +93,11 @@ int RunProjects(const std::vector<std::string>& args) {
   for (const SQeProjectDbRow_project& project : projects) {
     ProjectLine line;
     line.row = project;
-    line.jobdefs = connection.Count(L"jobdef", L"iProjKeyRef", project.iKey);
-    line.runs = connection.Count(L"jobrun", L"iProjKeyRef", project.iKey);
-    line.frames = connection.Count(L"frame JOIN jobrun ON frame.iJobrunKeyRef=jobrun.iKey",
-                                   L"jobrun.iProjKeyRef", project.iKey);
+    line.jobdefs = qe::cli::CountRows(connection, L"jobdef", L"iProjKeyRef", project.iKey);
+    line.runs = qe::cli::CountRows(connection, L"jobrun", L"iProjKeyRef", project.iKey);
+    line.frames =
+        qe::cli::CountRows(connection, L"frame JOIN jobrun ON frame.iJobrunKeyRef=jobrun.iKey",
+                           L"jobrun.iProjKeyRef", project.iKey);
     lines.push_back(line);
   }
   if (json) {

@@ -1,8 +1,6 @@
 // projectdb runs: the job runs of a database (or of one project) with their
 // folders, times, state and what they recorded.
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -53,20 +51,6 @@ CQeStringW StateOf(int64_t flags) {
   return CQeStringW::Formatted(L"finished (code %I64d)", code);
 }
 
-CQeStringW TimeText(double jdn) {
-  return jdn > 0.0 ? QeProjectDb_Sys_JdnFormatShort(jdn) : CQeStringW();
-}
-
-bool ParseKey(const std::string& text, int64_t& key) {
-  if (text.empty()) return false;
-  errno = 0;
-  char* end = nullptr;
-  const long long value = std::strtoll(text.c_str(), &end, 10);
-  if (errno != 0 || *end != '\0' || value <= 0) return false;
-  key = value;
-  return true;
-}
-
 void PrintJson(uint32_t handle, const std::vector<RunLine>& lines) {
   nlohmann::ordered_json out = nlohmann::ordered_json::array();
   for (const RunLine& line : lines) {
@@ -84,9 +68,9 @@ void PrintJson(uint32_t handle, const std::vector<RunLine>& lines) {
                    {"notes", r.wszDesc.ToUtf8()},
                    {"folderName", r.wszFolderName.ToUtf8()},
                    {"folder", absolute.ToUtf8()},
-                   {"started", TimeText(r.dCTime).ToUtf8()},
+                   {"started", qe::cli::TimeText(r.dCTime).ToUtf8()},
                    {"startedJdn", r.dCTime},
-                   {"finished", TimeText(r.dFTime).ToUtf8()},
+                   {"finished", qe::cli::TimeText(r.dFTime).ToUtf8()},
                    {"finishedJdn", r.dFTime},
                    {"state", StateOf(r.iFinishFlags).ToUtf8()},
                    {"finishFlags", r.iFinishFlags},
@@ -105,7 +89,7 @@ void PrintText(const std::vector<RunLine>& lines) {
   for (const RunLine& line : lines) {
     const SQeProjectDbRow_jobrun& r = line.row;
     table.Add({qe::cli::Number(r.iKey), line.project, line.jobdef, r.wszName, line.folder,
-               TimeText(r.dCTime), TimeText(r.dFTime), StateOf(r.iFinishFlags),
+               qe::cli::TimeText(r.dCTime), qe::cli::TimeText(r.dFTime), StateOf(r.iFinishFlags),
                qe::cli::Number(line.files), qe::cli::Number(line.frames)});
   }
   table.Print();
@@ -113,34 +97,22 @@ void PrintText(const std::vector<RunLine>& lines) {
 }
 
 int RunRuns(const std::vector<std::string>& args) {
-  bool json = false;
-  int64_t onlyProject = 0;
-  std::vector<std::string> files;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--json") {
-      json = true;
-    } else if (args[i] == "--project") {
-      if (i + 1 >= args.size() || !ParseKey(args[i + 1], onlyProject)) {
-        qe::cli::PrintError("runs", "--project needs a project key, a positive number");
-        return qe::cli::kExitUsage;
-      }
-      ++i;
-    } else if (args[i].starts_with("--")) {
-      qe::cli::PrintError("runs", "unknown option '" + args[i] + "'; see projectdb runs --help");
-      return qe::cli::kExitUsage;
-    } else {
-      files.push_back(args[i]);
-    }
-  }
-  if (files.size() != 1 || files[0].empty()) {
-    qe::cli::PrintError("runs", "expected one FILE; see projectdb runs --help");
+  qe::cli::ParsedArgs parsed;
+  if (!qe::cli::ParseArgs("runs", args, {{"--json", false}, {"--project", true}}, parsed)) {
     return qe::cli::kExitUsage;
   }
-  qe::cli::ReadConnection connection(files[0]);
-  if (!connection.ok()) {
-    qe::cli::PrintError("runs", "cannot open '" + files[0] + "' as a database");
-    return qe::cli::kExitFailure;
+  const bool json = parsed.Has("--json");
+  int64_t onlyProject = 0;
+  if (parsed.Has("--project") && !qe::cli::ParseKey(parsed.Value("--project"), onlyProject)) {
+    return qe::cli::UsageError("runs", "--project needs a project key, a positive number");
   }
+  const std::vector<std::string>& files = parsed.positional;
+  if (files.size() != 1 || files[0].empty()) {
+    return qe::cli::UsageError("runs", "expected one FILE");
+  }
+  // Listing never writes, so a file in use by the host can be read.
+  qe::cli::Database connection;
+  if (!connection.Open("runs", files[0], false)) return qe::cli::kExitFailure;
   const uint32_t h = connection.handle();
   if (onlyProject != 0 && !QeProjectDb_Proj_IsExisting(h, onlyProject)) {
     qe::cli::PrintError("runs", "no project with key " + std::to_string(onlyProject));
@@ -174,8 +146,8 @@ int RunRuns(const std::vector<std::string>& args) {
     line.jobdef = jobdefs[run.iJobdefKeyRef];
     line.folder = project.wszFolderName + L"/" + run.wszFolderName;
     line.folder.Replace(L"\\", L"/");
-    line.files = connection.Count(L"file", L"iJobrunKeyRef", run.iKey);
-    line.frames = connection.Count(L"frame", L"iJobrunKeyRef", run.iKey);
+    line.files = qe::cli::CountRows(connection, L"file", L"iJobrunKeyRef", run.iKey);
+    line.frames = qe::cli::CountRows(connection, L"frame", L"iJobrunKeyRef", run.iKey);
     lines.push_back(line);
   }
   if (json) {

@@ -6,7 +6,6 @@
 
 #include "cli_util.h"
 #include "command.h"
-#include "qe/projectdb/connection.h"
 #include "qe/projectdb/schema.h"
 #include "qe/projectdb/search.h"
 #include "qe/projectdb/sys.h"
@@ -35,18 +34,6 @@ constexpr const char* kHelp =
     "  projectdb search my.db 'date>1.3.2024 9:30 job:screen*' --sql\n"
     "\n"
     "The language: docs/search-language.md.\n";
-
-// Closes the connection of a handle when it goes away.
-class HandleGuard {
- public:
-  explicit HandleGuard(uint32_t handle) : handle_(handle) {}
-  ~HandleGuard() { QeProjectDb_Db_Disconnect(handle_); }
-  HandleGuard(const HandleGuard&) = delete;
-  HandleGuard& operator=(const HandleGuard&) = delete;
-
- private:
-  uint32_t handle_;
-};
 
 struct FoundRun {
   CQeStringW jobdef;
@@ -91,6 +78,7 @@ void PrintTable(const std::vector<FoundRun>& runs) {
 }
 
 int RunSearch(const std::vector<std::string>& args) {
+  // Only "--" starts an option: a search text may begin with "-" ("-label:gfp").
   bool printSql = false;
   bool json = false;
   std::vector<std::string> positional;
@@ -106,8 +94,7 @@ int RunSearch(const std::vector<std::string>& args) {
     }
   }
   if (positional.size() < 2) {
-    qe::cli::PrintError("search", "needs a database file and a search text; see --help");
-    return qe::cli::kExitUsage;
+    return qe::cli::UsageError("search", "needs a database file and a search text");
   }
   std::string text;
   for (size_t i = 1; i < positional.size(); ++i) text += (i > 1 ? " " : "") + positional[i];
@@ -127,13 +114,9 @@ int RunSearch(const std::vector<std::string>& args) {
     return qe::cli::kExitOk;
   }
 
-  const uint32_t handle = QeProjectDb_Db_ConnectForRead(CQeStringW::FromUtf8(positional[0]));
-  if (handle == 0) {
-    qe::cli::PrintError("search", "cannot open the project database '" + positional[0] + "'");
-    return qe::cli::kExitFailure;
-  }
-  HandleGuard guard(handle);
-  sqlite3* db = CQeProjectDbConnectionManager::GetConnection(handle);
+  qe::cli::Database database;
+  if (!database.Open("search", positional[0], false)) return qe::cli::kExitFailure;
+  sqlite3* db = database.db();
 
   std::vector<FoundRun> runs;
   {

@@ -4,10 +4,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "cli_util.h"
 #include "command.h"
 #include "progress.h"
 #include "qe/core/date_time.h"
@@ -16,8 +18,10 @@
 #include "qe/projectdb/connection.h"
 #include "qe/projectdb/schema.h"
 #include "qe/sqlite/cmd.h"
+#include "qe/sqlite/connection.h"
 #include "qe/sqlite/sql_text.h"
 #include "qe/thumbdb/project_thumb_db.h"
+#include "qe/thumbdb/thumb_tables.h"
 
 namespace {
 
@@ -33,7 +37,9 @@ constexpr const char* kHelp =
     "is used as it stands).\n"
     "\n"
     "options:\n"
-    "  --cache THUMBDB   the thumbnail database file (required)\n"
+    "  --cache THUMBDB   the thumbnail database file (required); a file that\n"
+    "                    exists must be a thumbnail database (one of another\n"
+    "                    version is made again), anything else is refused\n"
     "  --sheet FILE.png  also draw every thumbnail, fitted into a 128 x 128 box\n"
     "                    and labelled with its frame index, onto one PNG picture;\n"
     "                    frames without a picture show N/A\n"
@@ -51,16 +57,31 @@ constexpr int kCell = 136;        // sheet cell width; the box is 128 wide with 
 constexpr int kCellHeight = 150;  // box, then one label line
 constexpr int kColumns = 8;
 
-class HandleGuard {
- public:
-  explicit HandleGuard(uint32_t handle) : handle_(handle) {}
-  ~HandleGuard() { QeProjectDb_Db_Disconnect(handle_); }
-  HandleGuard(const HandleGuard&) = delete;
-  HandleGuard& operator=(const HandleGuard&) = delete;
-
- private:
-  uint32_t handle_;
-};
+// Why the file at path must not be used as the thumbnail database, or
+// empty. The thumbnail database deletes and makes again a file that is not a
+// thumbnail database of its version, so that a mistaken --cache (the project
+// database itself, a picture) would be lost: only a missing or empty file or
+// one that holds the thumbnail tables (of any version) is accepted.
+std::string CacheProblem(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) return "";
+  if (std::filesystem::is_directory(path, ec)) return "it is a folder";
+  if (std::filesystem::file_size(path, ec) == 0 && !ec) return "";
+  sqlite3* db = nullptr;
+  int code = 0;
+  int64_t tables = 0;
+  if (QeSqlite_OpenEncrypted(CQeStringW::FromUtf8(path), &db, eQeSqliteOpenReadOnly, 0, nullptr,
+                             &code) == 0) {
+    tables = QeSqlite_ReadOneInt64(
+        db,
+        QeSqlite_FormatSql(L"SELECT count(*) FROM sqlite_master WHERE type='table' AND name IN "
+                           L"('%s', '%s');",
+                           g_QeThumbDbTable_jobrunuuid.wszName, g_QeThumbDbTable_thumbnail.wszName),
+        &code);
+  }
+  QeSqlite_Close(db);
+  return tables == 2 ? "" : "not a thumbnail database; it is left as it is";
+}
 
 const wchar_t* Col(const SQeSqliteTableDef& table, const wchar_t* name) {
   const int column = QeProjectDb_Schema_FindColumn(&table, name);
@@ -207,34 +228,27 @@ int WriteSheet(const std::string& fileName, std::vector<CCollector::SAnswer> ans
 }
 
 int RunThumbs(const std::vector<std::string>& args) {
-  std::vector<std::string> positional;
-  std::string cache;
-  std::string sheet;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if ((args[i] == "--cache" || args[i] == "--sheet") && i + 1 < args.size()) {
-      (args[i] == "--cache" ? cache : sheet) = args[i + 1];
-      ++i;
-    } else if (args[i].rfind("--", 0) == 0) {
-      qe::cli::PrintError("thumbs", "unknown option '" + args[i] + "'; see --help");
-      return qe::cli::kExitUsage;
-    } else {
-      positional.push_back(args[i]);
-    }
-  }
-  if (positional.size() != 2 || cache.empty()) {
-    qe::cli::PrintError("thumbs", "needs PROJECTDB, RUN and --cache THUMBDB; see --help");
+  qe::cli::ParsedArgs parsed;
+  if (!qe::cli::ParseArgs("thumbs", args, {{"--cache", true}, {"--sheet", true}}, parsed)) {
     return qe::cli::kExitUsage;
   }
+  const std::vector<std::string>& positional = parsed.positional;
+  const std::string cache = parsed.Value("--cache");
+  const std::string sheet = parsed.Value("--sheet");
+  if (positional.size() != 2 || cache.empty()) {
+    return qe::cli::UsageError("thumbs", "needs PROJECTDB, RUN and --cache THUMBDB");
+  }
 
-  const uint32_t handle = QeProjectDb_Db_ConnectForRead(CQeStringW::FromUtf8(positional[0]));
-  if (handle == 0) {
-    qe::cli::PrintError("thumbs", "cannot open the project database '" + positional[0] + "'");
+  if (const std::string problem = CacheProblem(cache); !problem.empty()) {
+    qe::cli::PrintError("thumbs", "cannot use " + qe::cli::Quoted(cache) +
+                                      " as the thumbnail database: " + problem);
     return qe::cli::kExitFailure;
   }
-  HandleGuard guard(handle);
-  sqlite3* db = CQeProjectDbConnectionManager::GetConnection(handle);
+  qe::cli::Database database;
+  if (!database.Open("thumbs", positional[0], false)) return qe::cli::kExitFailure;
+  sqlite3* db = database.db();
   SRun run;
-  if (!FindRun(handle, db, positional[1], run)) {
+  if (!FindRun(database.handle(), db, positional[1], run)) {
     qe::cli::PrintError("thumbs", "no run '" + positional[1] + "' in '" + positional[0] + "'");
     return qe::cli::kExitFailure;
   }

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "cli_util.h"
 #include "qe/core/string.h"
 #include "qe/projectdb/records/labware_plate.h"
 
@@ -106,7 +107,7 @@ struct Made {
   std::string folder;    // absolute
   std::string database;  // absolute path of the project database
   int imageSize = 256;
-  uint32_t handle = 0;
+  Database connection;  // open from CreateDatabase until the recording ends
   int64_t project = 0;
   int64_t jobdef = 0;
   int64_t program = 0;

@@ -51,7 +51,7 @@ std::vector<std::pair<int, int>> SerpentineOrder() {
 // One well: its TIFF file (field by field, DAPI then GFP) and every row of
 // its frames, in one transaction.
 bool AcquireWell(Made& made, const Well& well, int visit) {
-  const uint32_t h = made.handle;
+  const uint32_t h = made.connection.handle();
   const std::string fileName = WellName(well.row, well.col) + ".tif";
   std::vector<Field> fields;
   std::vector<const std::vector<uint16_t>*> pages;
@@ -181,7 +181,7 @@ bool Acquire(Made& made) {
 }
 
 bool Analyse(Made& made) {
-  const uint32_t h = made.handle;
+  const uint32_t h = made.connection.handle();
   const CQeStringW uuid = QeProjectDb_Sys_UuidAsText();
   if (!Check(QeProjectDb_Assayrun_Insert(h, made.run, made.analysisTask, made.acquisitionTask[0],
                                          uuid, L"Nuclei segmentation", QeProjectDb_Sys_JdnNow(),

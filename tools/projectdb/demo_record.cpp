@@ -24,7 +24,8 @@ std::string Utf8(const CQeStringW& text) { return text.ToUtf8(); }
 // plate of 8 x 12 wells.
 bool PickPlate(Made& made) {
   std::list<SQeProjectDbRow_wellplatedef> plates;
-  if (!Check(QeProjectDb_Wellplatedef_GetAll(made.handle, plates), "reading the well plates")) {
+  if (!Check(QeProjectDb_Wellplatedef_GetAll(made.connection.handle(), plates),
+             "reading the well plates")) {
     return false;
   }
   const SQeProjectDbRow_wellplatedef* chosen = nullptr;
@@ -48,14 +49,14 @@ int64_t InsertTask(Made& made, int64_t parent, int64_t order, const wchar_t* cla
                    const wchar_t* name) {
   const SQeProjectDbJobTaskState state(1, 0, name, CQeByteArray(), CQeByteArray());
   int64_t key = 0;
-  const int status = QeProjectDb_Jobtask_Insert(made.handle, made.program, parent, 0, order,
-                                                className, state, nullptr, &key);
+  const int status = QeProjectDb_Jobtask_Insert(made.connection.handle(), made.program, parent, 0,
+                                                order, className, state, nullptr, &key);
   return Check(status, "inserting the task '" + CQeStringW(name).ToUtf8() + "'") ? key : 0;
 }
 
 bool InsertTag(Made& made, const wchar_t* set, const wchar_t* name, const wchar_t* desc) {
   int64_t key = 0;
-  if (!Check(QeProjectDb_Tagdef_Insert(made.handle, set, name, desc, &key),
+  if (!Check(QeProjectDb_Tagdef_Insert(made.connection.handle(), set, name, desc, &key),
              "inserting the tag '" + CQeStringW(name).ToUtf8() + "'")) {
     return false;
   }
@@ -78,25 +79,21 @@ bool Check(int status, const std::string& what) {
 bool CreateDatabase(Made& made) {
   const CQeStringW path = CQeStringW::FromUtf8(made.database);
   if (!Check(QeProjectDb_Db_Create(path), "creating '" + made.database + "'")) return false;
-  made.handle = QeProjectDb_Db_Connect(path);
-  if (made.handle == 0) {
-    std::fprintf(stderr, "projectdb demo: cannot connect to '%s'\n", made.database.c_str());
-    return false;
-  }
+  if (!made.connection.Open("demo", made.database, true)) return false;
   Detail("file", made.database);
   Detail("schema version", std::to_string(kQeProjectDbSchemaVersion));
-  Detail("project root", Utf8(QeProjectDb_Db_ProjectRootFolder(made.handle)));
+  Detail("project root", Utf8(QeProjectDb_Db_ProjectRootFolder(made.connection.handle())));
 
   // A host fills the built-in labware catalogue once and stores it in every
   // database it opens.
   CQeInsertObjectDatabase::Init();
-  if (!Check(QeProjectDb_Wellplatedef_JobsUpgradeSystemPlateDefs(made.handle,
+  if (!Check(QeProjectDb_Wellplatedef_JobsUpgradeSystemPlateDefs(made.connection.handle(),
                                                                  kQeCatalogueHighestPlateVersion),
              "storing the catalogue's well plates") ||
-      !Check(QeProjectDb_Wellplatedef_JobsUpgradeSystemDishDefs(made.handle,
+      !Check(QeProjectDb_Wellplatedef_JobsUpgradeSystemDishDefs(made.connection.handle(),
                                                                 kQeCatalogueHighestDishVersion),
              "storing the catalogue's dishes") ||
-      !Check(QeProjectDb_Wellplatedef_JobsUpgradeSystemSlideDefs(made.handle,
+      !Check(QeProjectDb_Wellplatedef_JobsUpgradeSystemSlideDefs(made.connection.handle(),
                                                                  kQeCatalogueHighestSlideVersion),
              "storing the catalogue's slides")) {
     return false;
@@ -111,7 +108,7 @@ bool CreateDatabase(Made& made) {
 }
 
 bool CreateProjectAndJob(Made& made) {
-  const uint32_t h = made.handle;
+  const uint32_t h = made.connection.handle();
   if (!Check(QeProjectDb_Proj_Insert(h, L"Demo screen",
                                      L"A synthetic high-content screen made by projectdb demo",
                                      L"Demo screen", &made.project),
@@ -181,7 +178,7 @@ bool CreateProjectAndJob(Made& made) {
 }
 
 bool StartRun(Made& made) {
-  const uint32_t h = made.handle;
+  const uint32_t h = made.connection.handle();
   SQeProjectDbRow_project project;
   QeProjectDb_Proj_GetOne(h, made.project, project);
   SQeProjectDbRow_jobrun run;
@@ -236,7 +233,7 @@ bool FinishRun(Made& made) {
   const std::string message =
       std::to_string(made.frames.size()) + " frames in " + std::to_string(made.files) + " files";
   const double now = QeProjectDb_Sys_JdnNow();
-  if (!Check(QeProjectDb_Jobrun_UpdateFinish(made.handle, made.run, 0, now,
+  if (!Check(QeProjectDb_Jobrun_UpdateFinish(made.connection.handle(), made.run, 0, now,
                                              CQeStringW::FromUtf8(message)),
              "recording the run's end")) {
     return false;

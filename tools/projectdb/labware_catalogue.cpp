@@ -7,31 +7,17 @@
 #include <string>
 #include <vector>
 
+#include "cli_util.h"
 #include "command.h"
 #include "labware_tool.h"
 #include "qe/core/status.h"
 #include "qe/labware/insert_object_database.h"
-#include "qe/projectdb/connection.h"
 #include "qe/projectdb/records/labware_dish.h"
 #include "qe/projectdb/records/labware_plate.h"
 #include "qe/projectdb/records/labware_slide.h"
 
 namespace qe::cli::labware {
 namespace {
-
-// A read-write connection, closed when it goes away.
-class WritableConnection {
- public:
-  explicit WritableConnection(const std::string& path)
-      : handle_(QeProjectDb_Db_Connect(CQeStringW::FromUtf8(path))) {}
-  ~WritableConnection() { QeProjectDb_Db_Disconnect(handle_); }
-  WritableConnection(const WritableConnection&) = delete;
-  WritableConnection& operator=(const WritableConnection&) = delete;
-  uint32_t Handle() const { return handle_; }
-
- private:
-  uint32_t handle_;
-};
 
 // One kind of catalogue entry: how to bring it up to date and to count its
 // stored products.
@@ -63,13 +49,6 @@ const CatalogueKind kKinds[] = {
      [](uint32_t h, size_t& n) { return CountRows(&QeProjectDb_Slidedef_GetAll, h, n); }},
 };
 
-bool Open(const WritableConnection& connection, const std::string& path, const char* what) {
-  if (connection.Handle() != 0) return true;
-  PrintError("labware",
-             std::string(what) + ": cannot open the project database '" + path + "' for writing");
-  return false;
-}
-
 std::string Status(int status) { return "status " + std::to_string(status); }
 
 }  // namespace
@@ -79,10 +58,10 @@ int RunRefresh(const std::vector<std::string>& args) {
     PrintError("labware", "refresh expects one FILE; see projectdb labware --help");
     return kExitUsage;
   }
-  const WritableConnection connection(args[0]);
-  if (!Open(connection, args[0], "refresh")) return kExitFailure;
+  Database connection;
+  if (!connection.Open("labware", args[0], true)) return kExitFailure;
   CQeInsertObjectDatabase::Init();
-  const uint32_t h = connection.Handle();
+  const uint32_t h = connection.handle();
   int exit_code = kExitOk;
   for (const CatalogueKind& kind : kKinds) {
     int64_t before = 0, after = 0;
@@ -120,11 +99,11 @@ int RunImport(const std::vector<std::string>& args) {
     PrintError("labware", "import expects FILE and PLATES.xml; see projectdb labware --help");
     return kExitUsage;
   }
-  const WritableConnection connection(args[0]);
-  if (!Open(connection, args[0], "import")) return kExitFailure;
+  Database connection;
+  if (!connection.Open("labware", args[0], true)) return kExitFailure;
   int imported = 0, skipped = 0;
   const int status = QeProjectDb_Wellplatedef_ImportUserPlateDefs(
-      connection.Handle(), CQeStringW::FromUtf8(args[1]), &imported, &skipped);
+      connection.handle(), CQeStringW::FromUtf8(args[1]), &imported, &skipped);
   if (status != 0) {
     const std::string reason = status == eQeNotFound ? "no such file"
                                : status == eQeUnusableFile
@@ -142,30 +121,19 @@ int RunImport(const std::vector<std::string>& args) {
 }
 
 int RunExport(const std::vector<std::string>& args) {
-  std::vector<std::string> positional;
-  bool user_only = false;
-  for (const std::string& arg : args) {
-    if (arg == "--custom") {
-      user_only = true;
-    } else if (arg.rfind("--", 0) == 0) {
-      PrintError("labware", "export does not know the option '" + arg + "'");
-      return kExitUsage;
-    } else {
-      positional.push_back(arg);
-    }
-  }
+  ParsedArgs parsed;
+  if (!ParseArgs("labware", args, {{"--custom", false}}, parsed)) return kExitUsage;
+  const std::vector<std::string>& positional = parsed.positional;
+  const bool user_only = parsed.Has("--custom");
   if (positional.size() != 2 || positional[0].empty() || positional[1].empty()) {
     PrintError("labware", "export expects FILE and OUT.xml; see projectdb labware --help");
     return kExitUsage;
   }
-  const Connection connection(positional[0]);
-  if (connection.Handle() == 0) {
-    PrintError("labware", "cannot open the project database '" + positional[0] + "'");
-    return kExitFailure;
-  }
+  Database connection;
+  if (!connection.Open("labware", positional[0], false)) return kExitFailure;
   int exported = 0, skipped = 0;
   const int status = QeProjectDb_Wellplatedef_ExportUserPlateDefs(
-      connection.Handle(), CQeStringW::FromUtf8(positional[1]), user_only, &exported, &skipped);
+      connection.handle(), CQeStringW::FromUtf8(positional[1]), user_only, &exported, &skipped);
   if (status != 0) {
     PrintError("labware", "export to '" + positional[1] + "' failed (" + Status(status) + ")");
     return kExitFailure;

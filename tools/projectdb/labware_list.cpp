@@ -60,13 +60,10 @@ int RunList(const std::vector<std::string>& allArgs) {
     PrintError("labware", "list expects one FILE; see projectdb labware --help");
     return kExitUsage;
   }
-  const Connection connection(args[0]);
-  if (connection.Handle() == 0) {
-    PrintError("labware", "cannot open the project database '" + args[0] + "'");
-    return kExitFailure;
-  }
+  Database connection;
+  if (!connection.Open("labware", args[0], false)) return kExitFailure;
   std::vector<Definition> definitions;
-  if (!ReadAll(connection.Handle(), "labware", definitions)) return kExitFailure;
+  if (!ReadAll(connection.handle(), "labware", definitions)) return kExitFailure;
   std::sort(definitions.begin(), definitions.end(), Before);
 
   std::map<int64_t, CQeStringW> plateUuids;
@@ -93,7 +90,7 @@ int RunList(const std::vector<std::string>& allArgs) {
     for (const wchar_t* name :
          {kQeCatalogueVersionPlate, kQeCatalogueVersionDish, kQeCatalogueVersionSlide}) {
       int64_t version = 0;
-      QeProjectDb_Labware_GetCatalogueVersion(connection.Handle(), name, version);
+      QeProjectDb_Labware_GetCatalogueVersion(connection.handle(), name, version);
       versions[CQeStringW(name).ToUtf8()] = version;
     }
     PrintJson({{"labware", list}, {"catalogueVersions", versions}});
@@ -119,7 +116,7 @@ int RunList(const std::vector<std::string>& allArgs) {
   for (const wchar_t* name :
        {kQeCatalogueVersionPlate, kQeCatalogueVersionDish, kQeCatalogueVersionSlide}) {
     int64_t version = 0;
-    QeProjectDb_Labware_GetCatalogueVersion(connection.Handle(), name, version);
+    QeProjectDb_Labware_GetCatalogueVersion(connection.handle(), name, version);
     versions +=
         (versions.empty() ? "" : ", ") + CQeStringW(name).ToUtf8() + " " + std::to_string(version);
   }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "cli_util.h"
 #include "command.h"
 #include "labware_tool.h"
 #include "qe/labware/wellplate.h"
@@ -56,33 +57,25 @@ void PrintWells(const CQeWellplate& plate) {
 }  // namespace
 
 int RunShow(const std::vector<std::string>& args) {
-  std::vector<std::string> positional;
-  std::string png;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--png") {
-      if (i + 1 >= args.size() || args[i + 1].empty()) {
-        PrintError("labware", "--png needs an output file name");
-        return kExitUsage;
-      }
-      png = args[++i];
-    } else {
-      positional.push_back(args[i]);
-    }
+  ParsedArgs parsed;
+  if (!ParseArgs("labware", args, {{"--png", true}}, parsed)) return kExitUsage;
+  const std::vector<std::string>& positional = parsed.positional;
+  const std::string png = parsed.Value("--png");
+  if (parsed.Has("--png") && png.empty()) {
+    PrintError("labware", "--png needs an output file name; see projectdb labware --help");
+    return kExitUsage;
   }
   if (positional.size() != 2 || positional[0].empty()) {
     PrintError("labware", "show expects FILE and UUID; see projectdb labware --help");
     return kExitUsage;
   }
-  const Connection connection(positional[0]);
-  if (connection.Handle() == 0) {
-    PrintError("labware", "cannot open the project database '" + positional[0] + "'");
-    return kExitFailure;
-  }
+  Database connection;
+  if (!connection.Open("labware", positional[0], false)) return kExitFailure;
   const CQeStringW uuid = CQeStringW::FromUtf8(positional[1]);
   Definition d;
   std::unique_ptr<IQeElementHolder> holder;
   bool found = false;
-  const int status = FindByUuid(connection.Handle(), uuid, d, holder, found);
+  const int status = FindByUuid(connection.handle(), uuid, d, holder, found);
   if (status != 0) {
     PrintError("labware",
                "cannot read the labware tables (SQLite status " + std::to_string(status) + ")");
@@ -99,7 +92,7 @@ int RunShow(const std::vector<std::string>& args) {
   Field("type", d.type);
   Field("model", d.model);
   Field("origin", d.userImported ? L"made or imported by a user" : L"built-in catalogue");
-  Field("state", State(connection.Handle(), d));
+  Field("state", State(connection.handle(), d));
   if (!holder) {
     PrintError("labware", "the stored geometry of this definition cannot be read");
     return kExitFailure;

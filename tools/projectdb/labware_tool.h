@@ -23,20 +23,6 @@ int RunRefresh(const std::vector<std::string>& args);
 int RunImport(const std::vector<std::string>& args);
 int RunExport(const std::vector<std::string>& args);
 
-// Closes the connection of a handle when it goes away.
-class Connection {
- public:
-  // Opens path read-only; Handle() is 0 when that failed.
-  explicit Connection(const std::string& path);
-  ~Connection();
-  Connection(const Connection&) = delete;
-  Connection& operator=(const Connection&) = delete;
-  uint32_t Handle() const { return handle_; }
-
- private:
-  uint32_t handle_;
-};
-
 // One stored definition, whatever its kind.
 struct Definition {
   enum Kind { kPlate, kDish, kSlide };

@@ -1,6 +1,5 @@
-// Pieces shared by the subcommands that list records (projects, runs): a
-// read-only connection for the life of a command, counts, and a plain text
-// table.
+// Pieces shared by the subcommands that list records (projects, runs): counts
+// and a plain text table.
 #pragma once
 
 #include <algorithm>
@@ -8,38 +7,23 @@
 #include <string>
 #include <vector>
 
+#include "cli_util.h"
 #include "command.h"
 #include "qe/core/string.h"
-#include "qe/projectdb/connection.h"
 #include "qe/sqlite/connection.h"
 #include "qe/sqlite/sql_text.h"
 
 namespace qe::cli {
 
-// A read-only connection to a project database, closed when the object
-// goes away. Listing never writes, so a file in use by the host can be read.
-class ReadConnection {
- public:
-  explicit ReadConnection(const std::string& path)
-      : handle_(QeProjectDb_Db_ConnectForRead(CQeStringW::FromUtf8(path))) {}
-  ~ReadConnection() { QeProjectDb_Db_Disconnect(handle_); }
-  ReadConnection(const ReadConnection&) = delete;
-  ReadConnection& operator=(const ReadConnection&) = delete;
-
-  uint32_t handle() const { return handle_; }
-  bool ok() const { return handle_ != 0; }
-  sqlite3* db() const { return CQeProjectDbConnectionManager::GetConnection(handle_); }
-
-  // "SELECT count(*) FROM <from> WHERE <column>=<key>"; 0 when it fails.
-  int64_t Count(const wchar_t* from, const wchar_t* column, int64_t key) const {
-    return QeSqlite_ReadOneInt64(
-        db(), QeSqlite_FormatSql(L"SELECT count(*) FROM %s WHERE %s=%I64d;", from, column, key),
-        nullptr, 0);
-  }
-
- private:
-  uint32_t handle_;
-};
+// "SELECT count(*) FROM <from> WHERE <column>=<key>" on the database's
+// connection; 0 when it fails.
+inline int64_t CountRows(const Database& database, const wchar_t* from, const wchar_t* column,
+                         int64_t key) {
+  return QeSqlite_ReadOneInt64(
+      database.db(),
+      QeSqlite_FormatSql(L"SELECT count(*) FROM %s WHERE %s=%I64d;", from, column, key), nullptr,
+      0);
+}
 
 // A table printed with columns padded to their widest cell (counted in
 // characters) and two blanks between columns; numeric columns are aligned

@@ -1,0 +1,114 @@
+// projectdb info: the lines and the JSON document for usable, older, newer,
+// missing and damaged files.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+#include "support/temp_dir.h"
+#include "tools/demo_fixture.h"
+#include "tools/tool_runner.h"
+
+namespace qe::test {
+namespace {
+
+class Info : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(demo_.result.exit, 0) << demo_.result.err; }
+
+  // A copy of the demo database with its stored schema version changed.
+  std::string CopyAtVersion(const std::string& name, int version) {
+    const std::string copy = tmp_.File(name);
+    std::filesystem::copy_file(demo_.database, copy);
+    sqlite3* db = nullptr;
+    EXPECT_EQ(sqlite3_open(copy.c_str(), &db), SQLITE_OK);
+    const std::string sql =
+        "UPDATE vesion SET iVersion=" + std::to_string(version) + " WHERE wszName='main';";
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    return copy;
+  }
+
+  const DemoRun& demo_ = SharedDemo();
+  TempDir tmp_;
+};
+
+TEST_F(Info, JsonDescribesAUsableFile) {
+  const ToolResult result = RunTool({"info", demo_.database, "--json"});
+  ASSERT_EQ(result.exit, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+  const nlohmann::json info = nlohmann::json::parse(result.out);
+  EXPECT_EQ(info["file"], demo_.database);
+  EXPECT_EQ(info["usable"], true);
+  EXPECT_EQ(info["result"], 0);
+  EXPECT_FALSE(info.contains("problem"));
+  EXPECT_EQ(info["openStatus"], 0);
+  EXPECT_EQ(info["networkFileSystem"], false);
+  EXPECT_EQ(info["journalMode"], "wal");
+  EXPECT_EQ(info["options"]["journal_mode"], "wal");
+  EXPECT_EQ(info["options"]["synchronous"], "normal");
+  EXPECT_EQ(info["options"]["folderformat"], 1);
+  EXPECT_EQ(info["schemaVersion"], 77);
+  EXPECT_EQ(info["schemaVersionState"], "current");
+  EXPECT_EQ(info["currentSchemaVersion"], 77);
+  EXPECT_EQ(info["plateVersion"], 6);
+
+  // The same facts as the lines without --json.
+  const ToolResult text = RunTool({"info", demo_.database});
+  ASSERT_EQ(text.exit, 0);
+  EXPECT_NE(text.out.find("schema version         77, current"), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("journal mode           wal"), std::string::npos) << text.out;
+}
+
+TEST_F(Info, AnOlderFileIsUsableAndANewerOneIsNot) {
+  const ToolResult older = RunTool({"info", "--json", CopyAtVersion("older.db", 70)});
+  EXPECT_EQ(older.exit, 0) << older.err;
+  const nlohmann::json o = nlohmann::json::parse(older.out);
+  EXPECT_EQ(o["usable"], true);
+  EXPECT_EQ(o["schemaVersion"], 70);
+  EXPECT_EQ(o["schemaVersionState"], "older");
+
+  const std::string newerFile = CopyAtVersion("newer.db", 78);
+  const ToolResult newer = RunTool({"info", newerFile, "--json"});
+  EXPECT_EQ(newer.exit, 1);
+  EXPECT_NE(newer.err.find(newerFile), std::string::npos) << newer.err;
+  const nlohmann::json n = nlohmann::json::parse(newer.out);
+  EXPECT_EQ(n["usable"], false);
+  EXPECT_EQ(n["result"], -1);
+  EXPECT_EQ(n["schemaVersionState"], "newer");
+  EXPECT_NE(n["problem"].get<std::string>().find("newer version"), std::string::npos) << n;
+}
+
+TEST_F(Info, JsonOfAFileThatCannotBeUsedSaysWhy) {
+  const std::string missing = tmp_.File("missing.db");
+  const ToolResult gone = RunTool({"info", missing, "--json"});
+  EXPECT_EQ(gone.exit, 1);
+  EXPECT_NE(gone.err.find(missing), std::string::npos) << gone.err;
+  const nlohmann::json g = nlohmann::json::parse(gone.out);
+  EXPECT_EQ(g["usable"], false);
+  EXPECT_EQ(g["problem"], "no such file");
+  EXPECT_FALSE(g.contains("schemaVersion"));
+  EXPECT_FALSE(std::filesystem::exists(missing));
+
+  const std::string corrupt = tmp_.File("corrupt.db");
+  std::ofstream(corrupt, std::ios::binary) << "SQLite format 3" << std::string(4096, '\x01');
+  const ToolResult damaged = RunTool({"info", corrupt, "--json"});
+  EXPECT_EQ(damaged.exit, 1);
+  const nlohmann::json d = nlohmann::json::parse(damaged.out);
+  EXPECT_EQ(d["usable"], false);
+  EXPECT_NE(d["problem"].get<std::string>().find("not a project database"), std::string::npos) << d;
+}
+
+TEST_F(Info, JsonIsAFlagAndOneFileIsExpected) {
+  EXPECT_EQ(RunTool({"info", "--json"}).exit, 2);
+  EXPECT_EQ(RunTool({"info", demo_.database, demo_.database, "--json"}).exit, 2);
+  const ToolResult valued = RunTool({"info", demo_.database, "--json=yes"});
+  EXPECT_EQ(valued.exit, 2);
+  EXPECT_NE(valued.err.find("--json takes no value"), std::string::npos) << valued.err;
+  EXPECT_EQ(valued.out, "");
+}
+
+}  // namespace
+}  // namespace qe::test
