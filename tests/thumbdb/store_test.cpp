@@ -1,5 +1,6 @@
 // The thumbnail file: creation, version check, store, clear and backup, on
-// real files; two processes storing into one file at once.
+// real files; two processes storing into one file at once, into runs of
+// their own and into the same frames of one run.
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -195,29 +196,39 @@ TEST(ThumbStore, BackupCopiesEverything) {
   EXPECT_EQ(copy.Int("SELECT iVersion FROM vesion;"), 7);
 }
 
-// Child side of the two-process test: runs only when the parent set the
-// variables, storing frames 0 .. count-1 of one run.
+// The picture a child of the two-process tests stores for a frame: the run's
+// uuid and the frame index, and the size when one was given.
+std::string ChildPicture(const std::string& uuid, int frame, const char* size) {
+  return uuid + "#" + std::to_string(frame) + (size ? std::string("@") + size : "");
+}
+
+// Child side of the two-process tests: runs only when the parent set the
+// variables, storing frames 0 .. 59 of one run (at size 128 unless
+// QE_THUMBDB_CHILD_SIZE names another).
 TEST(ThumbStoreChild, StoresFrames) {
   const char* path = std::getenv("QE_THUMBDB_CHILD_FILE");
   const char* uuid = std::getenv("QE_THUMBDB_CHILD_UUID");
-  if (!path || !uuid) GTEST_SKIP() << "runs as a child of TwoProcessesStoreIntoOneFile";
+  const char* size = std::getenv("QE_THUMBDB_CHILD_SIZE");
+  if (!path || !uuid) GTEST_SKIP() << "runs as a child of the two-process tests";
   const std::wstring file = CQeStringW::FromUtf8(path).str();
   const CQeStringW run = CQeStringW::FromUtf8(uuid);
   CConnection db(file);
   ASSERT_NE(db.get(), nullptr);
   for (int frame = 0; frame < 60; ++frame) {
-    const std::string data = std::string(uuid) + "#" + std::to_string(frame);
-    CQeProjectThumb::StoreThumbDataToDb(db.get(), run, frame, frame, 128, 0, Now(), Bytes(data));
+    CQeProjectThumb::StoreThumbDataToDb(db.get(), run, frame, frame, size ? std::atoi(size) : 128,
+                                        0, Now(), Bytes(ChildPicture(uuid, frame, size)));
   }
 }
 
-pid_t SpawnChild(const std::string& file, const std::string& uuid) {
+pid_t SpawnChild(const std::string& file, const std::string& uuid, const char* size = nullptr) {
   const std::string fileVar = "QE_THUMBDB_CHILD_FILE=" + file;
   const std::string uuidVar = "QE_THUMBDB_CHILD_UUID=" + uuid;
+  const std::string sizeVar = std::string("QE_THUMBDB_CHILD_SIZE=") + (size ? size : "");
   std::vector<char*> env;
   for (char** e = environ; *e; ++e) env.push_back(*e);
   env.push_back(const_cast<char*>(fileVar.c_str()));
   env.push_back(const_cast<char*>(uuidVar.c_str()));
+  if (size) env.push_back(const_cast<char*>(sizeVar.c_str()));
   env.push_back(nullptr);
   std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
   std::string filter = "--gtest_filter=ThumbStoreChild.StoresFrames";
@@ -249,7 +260,51 @@ TEST(ThumbStore, TwoProcessesStoreIntoOneFileAndLoseNothing) {
       EXPECT_EQ(peek.Blob("SELECT pData FROM thumbnail, frame WHERE iFrameKeyRef=frame.iKey AND "
                           "iFrameIndex=" +
                           std::to_string(frame) + " AND iJobrunuuidKeyRef=" + run),
-                std::string(uuid) + "#" + std::to_string(frame));
+                ChildPicture(uuid, frame, nullptr));
+    }
+  }
+}
+
+// Both processes store every frame of the same run, one at size 128 and
+// one at 512, so they race to insert the same run row and the same frame
+// rows (the loser's transaction meets a busy database, rolls back and
+// starts again). Each run ends with one run row, one row per frame and
+// both pictures of every frame.
+TEST(ThumbStore, TwoProcessesStoringTheSameFramesKeepOneRowEachAndBothSizes) {
+  TempDir dir;
+  const std::string file = dir.File("thumbs.db");
+  {
+    CConnection created(CQeStringW::FromUtf8(file).str());
+    ASSERT_NE(created.get(), nullptr);
+  }
+  constexpr int kRounds = 3;
+  for (int round = 0; round < kRounds; ++round) {
+    const std::string uuid = "shared" + std::to_string(round);
+    const pid_t small = SpawnChild(file, uuid, "128");
+    const pid_t large = SpawnChild(file, uuid, "512");
+    ASSERT_GT(small, 0);
+    ASSERT_GT(large, 0);
+    for (pid_t pid : {small, large}) {
+      int status = 0;
+      ASSERT_EQ(waitpid(pid, &status, 0), pid);
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+  }
+  CPeek peek(file);
+  EXPECT_EQ(peek.Int("SELECT count(*) FROM jobrunuuid;"), kRounds);
+  EXPECT_EQ(peek.Int("SELECT count(*) FROM frame;"), kRounds * 60);
+  EXPECT_EQ(peek.Int("SELECT count(*) FROM thumbnail;"), kRounds * 120);
+  for (int round = 0; round < kRounds; ++round) {
+    const std::string uuid = "shared" + std::to_string(round);
+    const std::string run = "(SELECT iKey FROM jobrunuuid WHERE wszJobrunUuid='" + uuid + "')";
+    for (int frame = 0; frame < 60; ++frame) {
+      for (const char* size : {"128", "512"}) {
+        EXPECT_EQ(peek.Blob("SELECT pData FROM thumbnail, frame WHERE iFrameKeyRef=frame.iKey AND "
+                            "iSize=" +
+                            std::string(size) + " AND iFrameIndex=" + std::to_string(frame) +
+                            " AND iJobrunuuidKeyRef=" + run),
+                  ChildPicture(uuid, frame, size));
+      }
     }
   }
 }
