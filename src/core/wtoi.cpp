@@ -1,12 +1,13 @@
 #include "qe/core/wtoi.h"
 
 #include <climits>
-#include <cwctype>
+
+#include "qe/core/char_class.h"
 
 int QE_wtoi(const wchar_t* text) {
   if (!text) return 0;
   const wchar_t* p = text;
-  while (*p && std::iswspace(static_cast<wint_t>(*p))) ++p;
+  while (*p && qe::IsBlankChar(*p)) ++p;
   bool negative = false;
   if (*p == L'+' || *p == L'-') negative = *p++ == L'-';
   // Accumulated as a negative number so that INT_MIN fits.

@@ -1,7 +1,8 @@
 #include "picture/bitmap_font.h"
 
-#include <cwctype>
 #include <iterator>
+
+#include "qe/core/char_class.h"
 
 namespace qe::picture {
 namespace {
@@ -74,7 +75,7 @@ constexpr SQeGlyph kMissing =
 }  // namespace
 
 const char* const* GlyphRows(wchar_t c) {
-  const auto upper = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+  const auto upper = qe::UpperChar(c);
   for (const SQeGlyph& glyph : kGlyphs) {
     if (glyph.c == upper) return glyph.rows;
   }

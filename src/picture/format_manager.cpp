@@ -1,10 +1,10 @@
 #include <cstdio>
 #include <cstring>
-#include <cwctype>
 #include <string>
 
 #include "picture/file_io.h"
 #include "picture/handler_base.h"
+#include "qe/core/char_class.h"
 
 namespace qe::picture {
 namespace {
@@ -13,7 +13,7 @@ enum class EQeFormat { eNone, eTiff, ePng, eJpeg };
 
 std::wstring Lower(const wchar_t* text) {
   std::wstring lower(text);
-  for (wchar_t& c : lower) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+  for (wchar_t& c : lower) c = qe::LowerChar(c);
   return lower;
 }
 

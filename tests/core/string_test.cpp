@@ -15,3 +15,22 @@ TEST(StringFormat, ConversionsTheSystemUses) {
   s.Format(L"%I64d", int64_t{-9223372036854775807LL - 1});
   EXPECT_EQ(s, L"-9223372036854775808");
 }
+
+// The host may never call setlocale; case and blanks must still cover letters
+// beyond ASCII, as users name projects and runs in their own languages.
+TEST(StringCase, NonAsciiLettersWhateverTheLocale) {
+  EXPECT_EQ(CQeStringW(L"Äpfel Øst ÇA").CompareNoCase(CQeStringW(L"äPFEL øST ça")), 0);
+  EXPECT_LT(CQeStringW(L"Ärger").CompareNoCase(CQeStringW(L"Ösen")), 0);
+  EXPECT_NE(CQeStringW(L"Straße").CompareNoCase(CQeStringW(L"Strasse")), 0);
+
+  CQeStringW lower(L"ÉCOLE Ωmega");
+  lower.MakeLower();
+  EXPECT_EQ(lower, L"école ωmega");
+  CQeStringW upper(L"école ωmega");
+  upper.MakeUpper();
+  EXPECT_EQ(upper, L"ÉCOLE ΩMEGA");
+
+  CQeStringW padded(L"\u3000\u00a0 plate 1\u2028\t");
+  padded.Trim();
+  EXPECT_EQ(padded, L"plate 1");
+}

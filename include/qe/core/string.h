@@ -81,7 +81,7 @@ class CQeStringW {
   bool operator<(const CQeStringW& other) const { return text_ < other.text_; }
 
   bool Equals(const CQeStringW& other) const { return text_ == other.text_; }
-  // <0, 0, >0 comparing code points after lower-casing each (towlower).
+  // <0, 0, >0 comparing code points lower-cased by qe::LowerChar (any locale).
   int CompareNoCase(const CQeStringW& other) const;
   // Position of the first occurrence at or after start, or -1.
   int Find(const CQeStringW& what, int start = 0) const;
@@ -94,7 +94,7 @@ class CQeStringW {
   // Remove count characters at the start or the end (all when count exceeds the length).
   void DeleteLeft(int count);
   void DeleteRight(int count);
-  // Blanks are iswspace characters.
+  // Blanks are Unicode white space (qe::IsBlankChar).
   void Trim();
   void TrimLeft();
   void TrimRight();
