@@ -1,4 +1,5 @@
-// Upgrade steps from version 48 to version 77.
+// Upgrade steps from version 60 to version 77 (48 to 60, which works row by
+// row, is in step_048_060_analyses.cpp).
 #include <vector>
 
 #include "projectdb/upgrade/steps.h"
@@ -57,22 +58,6 @@ int PackProgramProperties(sqlite3* db, int64_t program) {
   return update.Result();
 }
 }  // namespace
-
-// Binary layers and analysis runs stop naming the analysis definition, which
-// is dropped. A layer takes the analysis run of its job run and definition
-// (the latest, should there be several). The analyses of the old file do not
-// become job tasks yet.
-int From048To060(sqlite3* db) {
-  CUpgradeScript script(db);
-  script.Rebuild(g_QeProjectDbTable_binlayer,
-                 {{L"iAssayrunKeyRef",
-                   L"(SELECT MAX(a.iKey) FROM assayrun a WHERE a.iJobrunKeyRef = "
-                   L"binlayer_old.iJobrunKeyRef AND a.iAssaydefKeyRef = "
-                   L"binlayer_old.iAssaydefKeyRef)"}});
-  script.Rebuild(g_QeProjectDbTableV060_assayrun);
-  script.Add(L"DROP TABLE IF EXISTS assaydef; \n");
-  return script.Run(60);
-}
 
 int From060To061(sqlite3* db) {
   CUpgradeScript script(db);
