@@ -1,5 +1,7 @@
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <string_view>
 #include <type_traits>
 
 #include "qe/core/lite_variant.h"
@@ -11,6 +13,20 @@ using qe::lv::Level;
 namespace {
 
 bool IsUnnamed(const wchar_t* name) { return !name || !*name; }
+
+// Names are stored as UTF-8, where a code point that is not a character (a
+// lone surrogate, one beyond U+10FFFF) becomes U+FFFD, so a name read from
+// stored bytes must still be found by the name it was written with.
+bool SameName(std::wstring_view stored, std::wstring_view wanted) {
+  if (stored == wanted) return true;
+  if (stored.size() != wanted.size()) return false;
+  for (size_t i = 0; i < wanted.size(); ++i) {
+    const auto c = static_cast<uint32_t>(wanted[i]);
+    const bool notCharacter = c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF);
+    if (stored[i] != (notCharacter ? L'\xFFFD' : wanted[i])) return false;
+  }
+  return true;
+}
 
 // The numeric kinds (bool, int32, uint32, double) read as each other:
 // int32 and uint32 keep their 32 bits; a double beyond an integer's range
@@ -103,7 +119,9 @@ int CQeLiteVariantR::LevelBegin(const wchar_t* name, int* count) {
   std::wstring_view wanted = IsUnnamed(name) ? std::wstring_view() : std::wstring_view(name);
   for (size_t i = 0; i < level->entries.size(); ++i) {
     const Entry& e = level->entries[i];
-    if (e.name == wanted && std::holds_alternative<Level>(e.value)) return Enter(i, count);
+    if (SameName(e.name, wanted) && std::holds_alternative<Level>(e.value)) {
+      return Enter(i, count);
+    }
   }
   return eQeNotFound;
 }
@@ -162,7 +180,7 @@ const Entry* CQeLiteVariantR::FindValue(const wchar_t* name) const {
     return e.name.empty() && !std::holds_alternative<Level>(e.value) ? &e : nullptr;
   }
   for (const Entry& e : level->entries) {
-    if (e.name == name && !std::holds_alternative<Level>(e.value)) return &e;
+    if (SameName(e.name, name) && !std::holds_alternative<Level>(e.value)) return &e;
   }
   return nullptr;
 }

@@ -5,7 +5,10 @@
 //  - A document is a tree of levels. Each level holds entries in the order
 //    they were written; an entry is a value (bool, int32, uint32, double,
 //    text, byte array) or a nested level, and has a name or is unnamed (a
-//    null or empty name). Names are case-sensitive.
+//    null or empty name). Names are case-sensitive. Texts and names are
+//    stored as UTF-8, so a code point that is not a character (a lone
+//    surrogate, one beyond U+10FFFF) reads back as U+FFFD; a reader still
+//    finds such a name by the name it was written with.
 //  - CQeLiteVariantW builds a document; Finalize hands it to a
 //    CQeLiteVariantR, which reads it. A reader also reads stored bytes given
 //    through the byte array it holds (Data()/SetData).

@@ -94,12 +94,15 @@ struct SQeProjectDbSearchParser {
       eSpecifierAssay, eSpecifierDate, eSpecifierFirst, eSpecifierJob,     eSpecifierKeyword,
       eSpecifierLabel, eSpecifierLast, eSpecifierPlate, eSpecifierQuantity};
 
-  // Limits that keep every statement within what SQLite prepares (at most
-  // 500 SELECTs in a compound, expressions at most 1000 deep): a word list
-  // takes at most s_iMaxWords words and phrases, MatchQuery at most
-  // s_iMaxItems general and date sub-queries. Text beyond is left unread and
-  // shows in the position MatchQuery reports.
+  // Limits that keep every statement within what SQLite prepares and runs
+  // (at most 500 SELECTs in a compound, expressions at most 1000 deep, LIKE
+  // patterns of at most 50000 bytes): a word list takes at most s_iMaxWords
+  // words and phrases, each of at most s_iMaxWordLength characters (a longer
+  // one ends the list, unread), MatchQuery at most s_iMaxItems general and
+  // date sub-queries. Text beyond is left unread and shows in the position
+  // MatchQuery reports.
   static constexpr int s_iMaxWords = 200;
+  static constexpr int s_iMaxWordLength = 1000;
   static constexpr int s_iMaxItems = 100;
 
   // The parser reads a copy of the text up to its first null character.
@@ -217,7 +220,9 @@ struct SQeProjectDbSearchParser {
   static CQeStringW MakeSqlSubquery_Last(int iCount);
   // One condition per word on the column ("table.column"), joined by " OR ".
   // ":" gives LIKE with "*" as "%" (else "?" as "_", else contains), "=" the
-  // equality; "<" and ">" give nothing for words.
+  // equality; "<" and ">" give nothing for words. A word longer than
+  // s_iMaxWordLength characters gives no LIKE condition (SQLite would refuse
+  // the pattern when the statement runs).
   static CQeStringW MakeSqlWhereForWords(const CQeStringW& wszColumn, EQeComparator eComparator,
                                          const std::vector<CQeStringW>& words);
   // ":" or "=": the local day of the JDN, from 00:00:00.000 to 23:59:59.999

@@ -57,7 +57,8 @@ class CQeProgressDialog {
 // empty path (nothing opened); -9 as above; and, with nothing changed and no
 // progress reported, the status of opening or reading a file that cannot be
 // used: 14 for a missing file or a folder, 26 for a file that is not a
-// database, 11 for a damaged one, 5 when it is locked.
+// database, 11 for a damaged one (any page that PRAGMA quick_check finds
+// damaged), 5 when it is locked.
 // The index check and the compaction never change the result. The built-in
 // labware definitions are not refreshed here (see the labware records).
 int QeProjectDb_Db_Upgrade(const CQeStringW& path, CQeProgressDialog* pProgress);

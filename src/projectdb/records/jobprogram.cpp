@@ -96,7 +96,12 @@ int QeProjectDb_Jobprogram_InsertOrUpdateProperties(
   CQeLiteVariantW writer;
   if (writer.LevelBegin(L"") != eQeOk) return status != 0 ? status : eQeFailed;
   for (const auto& property : properties) {
-    if (!property.name.IsEmpty()) writer.Set(property.value, property.name.GetString());
+    // A name the document cannot hold (longer than 65535 UTF-8 bytes) fails
+    // the call rather than being dropped.
+    if (!property.name.IsEmpty() &&
+        writer.Set(property.value, property.name.GetString()) != eQeOk) {
+      return eQeFailed;
+    }
   }
   CQeLiteVariantR merged;
   if (writer.LevelEnd() != eQeOk || writer.Finalize(merged) != eQeOk) return eQeFailed;

@@ -11,11 +11,13 @@ namespace qe::projectdb {
 bool IsNameUniqueIn(sqlite3* db, const SQeSqliteTableDef& table, const wchar_t* select,
                     const CQeStringW& name, CQeStringW& uniqueName) {
   const wchar_t* t = table.wszName;
-  // The prefix must match literally: a % or _ in a name is no wildcard.
+  // The names that begin with the prefix, compared literally (a % or _ in a
+  // name is no wildcard) and at any length: LIKE refuses patterns beyond
+  // 50000 bytes, so a long name would find no names at all.
   CQeSqliteCmd cmd(
-      db, QeSqlite_FormatSql(L"%s %s.%s FROM %s WHERE %s.%s LIKE '%s%%' ESCAPE '\\'", select, t,
-                             L"wszName", t, t, L"wszName",
-                             QeSqlite_EscapeLikeText(QeProjectDb_Sys_GetNamePrefix(name))));
+      db,
+      QeSqlite_FormatSql(L"%s %s.%s FROM %s WHERE instr(%s.%s, '%s')=1", select, t, L"wszName", t,
+                         t, L"wszName", QeSqlite_EscapeText(QeProjectDb_Sys_GetNamePrefix(name))));
   std::vector<CQeStringW> names;
   while (cmd.Next()) names.push_back(cmd.ColumnString(0));
   return QeProjectDb_Sys_IsNameUnique(name, names, uniqueName);

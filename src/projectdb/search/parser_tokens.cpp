@@ -229,7 +229,12 @@ bool SQeProjectDbSearchParser::MatchWordlist() {
   vectWordlist.clear();
   while (vectWordlist.size() < static_cast<size_t>(s_iMaxWords)) {
     TrimWitespace();
+    const int start = iPos;
     if (!MatchPhrase() && !MatchWord()) break;
+    if (wszToken.GetLength() > s_iMaxWordLength) {
+      iPos = start;
+      break;
+    }
     vectWordlist.push_back(wszToken);
   }
   return !vectWordlist.empty();

@@ -103,6 +103,7 @@ CQeStringW SQeProjectDbSearchParser::MakeSqlWhereForWords(const CQeStringW& wszC
   for (const CQeStringW& word : words) {
     CQeStringW condition;
     if (eComparator == eComparatorContains) {
+      if (word.GetLength() > s_iMaxWordLength) continue;
       CQeStringW pattern = word;
       if (pattern.Replace(L"*", L"%")) {
         condition = QeSqlite_FormatSql(L"%s LIKE '%s'", wszColumn, QeSqlite_EscapeText(pattern));

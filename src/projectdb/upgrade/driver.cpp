@@ -1,5 +1,7 @@
 // QeProjectDb_Db_Upgrade: runs the chain of steps from a file's stored
 // version to the current one, then checks the indexes and compacts the file.
+#include <sqlite3.h>
+
 #include "projectdb/upgrade/upgrade_script.h"
 #include "qe/core/diag.h"
 #include "qe/core/status.h"
@@ -74,8 +76,13 @@ int Upgrade(const CQeStringW& path, CQeProgressDialog* pProgress) {
   // locked shows here, before anything is traced or reported.
   const int readable = QeSqlite_Execute(db, L"SELECT count(*) FROM sqlite_master;", nullptr, false);
   if (readable != 0) return readable;
-
+  // A damaged page further in would stop a step half-way through the chain
+  // and leave a partly upgraded file, so a damaged file is refused as it is.
   int code = 0;
+  const CQeStringW check = QeSqlite_ReadOneStringW(db, L"PRAGMA quick_check(1);", &code);
+  if (code != 0) return code;
+  if (!(check == L"ok")) return SQLITE_CORRUPT;
+
   const int64_t version = qe::upgrade::ReadStoredVersion(db, &code);
   QE_DIAG(L"Upgrading version %I64d to...", version);
   SetProgress(pProgress, 40);

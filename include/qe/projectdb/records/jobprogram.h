@@ -79,8 +79,9 @@ int QeProjectDb_Jobprogram_GetProperty(uint32_t h, int64_t key, const CQeStringW
 // order (a later pair of the same name wins); every entry stored earlier
 // under another name is kept. Pairs with an empty name are ignored.
 // Returns 0 or the update's status; the select's status, or -9 when the
-// program does not exist; -10 when the stored blob is unreadable (it is
-// then left as it is rather than overwritten).
+// program does not exist or a name is longer than 65535 UTF-8 bytes
+// (nothing is written); -10 when the stored blob is unreadable (it is then
+// left as it is rather than overwritten).
 int QeProjectDb_Jobprogram_InsertOrUpdateProperties(
     uint32_t h, int64_t key, const std::vector<SQeProjectDbRow_jobprogram::_property>& properties);
 

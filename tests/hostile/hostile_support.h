@@ -1,0 +1,194 @@
+// Hostile input for every exported function that takes a text: the texts
+// themselves, the table of cases (one per function), and the context a case
+// runs in (a fresh project database with a row in most tables, SQLite's
+// error log, snapshots of every row).
+//
+// A case calls its function once per hostile text and text argument: the
+// argument under test gets the hostile text, every other text argument a
+// plain text of its own (Ctx::T). The driver then fails the call when SQLite
+// logged a statement that did not prepare, an error whose status the case
+// did not declare, or when a row changed that the case did not declare.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "qe/core/string.h"
+#include "qe/projectdb/records/jobuser.h"
+#include "support/temp_dir.h"
+
+class CQeProjectThumbDb;
+class CQeImageFormatManager;
+
+namespace qe::hostile {
+
+struct SHostileText {
+  const char* label;
+  std::wstring text;
+};
+
+// The hostile texts: apostrophes, double quotes, percent signs, underscores,
+// backslashes, SQL fragments, control characters, valid and invalid UTF-8
+// sequences as wide text, code points that are not characters, random wide
+// characters, 64 KB texts, the empty text and blanks. None holds a NUL.
+const std::vector<SHostileText>& HostileTexts();
+
+// The text as it reads back from a database: texts cross as UTF-8, so code
+// points that are not characters (lone surrogates, beyond U+10FFFF) come
+// back as U+FFFD, and so do U+FFFE and U+FFFF, which SQLite does not keep
+// in a UTF-16 database.
+CQeStringW Stored(const CQeStringW& text);
+
+// ---- SQLite's error log (installed before SQLite initializes) ----
+
+struct SLogEntry {
+  int code = 0;
+  std::string message;
+};
+
+// SQLite's answer to the SQLITE_CONFIG_LOG call made at start-up.
+int LogConfigResult();
+// The entries logged since the last call, then forgets them.
+std::vector<SLogEntry> TakeLog();
+// True for the entry SQLite writes when a statement fails to prepare.
+bool IsPrepareFailure(const SLogEntry& entry);
+
+// ---- Row snapshots ----
+
+// Every row of every table of the main database: table -> rowid -> values.
+using Snapshot = std::map<std::string, std::map<int64_t, std::string>>;
+Snapshot TakeSnapshot(sqlite3* db);
+// The same through a read-only connection of its own; empty when the file
+// cannot be read.
+Snapshot TakeSnapshot(const std::string& path);
+
+// The first column of every row of sql, as texts (UTF-8 turned wide).
+std::vector<CQeStringW> ReadTexts(sqlite3* db, const std::string& sql);
+std::vector<CQeStringW> ReadTexts(const std::string& path, const std::string& sql);
+
+// The file's size and a 64-bit FNV-1a hash of its bytes, enough to tell
+// whether a call changed it; "missing" when there is no such file.
+std::string FileDigest(const std::string& path);
+
+// ---- The fixture database ----
+
+// Keys and texts of the rows the fixture holds (one of each).
+struct SFixture {
+  int64_t projKey = 0, jobdefKey = 0, programKey = 0, taskKey = 0, runKey = 0, fileKey = 0;
+  int64_t assayrunKey = 0, binlayerKey = 0, propdefKey = 0, tagdefKey = 0, recipeKey = 0;
+  int64_t depositKey = 0, plateinfoKey = 0, slideinfoKey = 0, wellinfoKey = 0;
+  int64_t jobpropdefKey = 0, plateNameKey = 0, plateConfigKey = 0, dishNameKey = 0;
+  int64_t slideKey = 0;
+  CQeStringW projectFolder;  // absolute, ends in '/'
+  CQeStringW projectFolderName, runFolderName;
+  CQeStringW plateUuid, dishUuid, slideUuid;
+  SQeProjectDbRow_jobuser user;
+};
+
+class Ctx {
+ public:
+  Ctx();
+  ~Ctx();
+  Ctx(const Ctx&) = delete;
+  Ctx& operator=(const Ctx&) = delete;
+
+  bool Ready() const { return h != 0; }
+
+  // The text for text argument slot of the current call: the hostile text
+  // when slot is the argument under test, else a plain text never used
+  // before ("plain 17").
+  CQeStringW T(int slot);
+  const CQeStringW& Hostile() const { return hostile_; }
+  // A path in the case's own folder whose last part is T(slot); Forget
+  // removes a database file made there (with its journal files).
+  int Slot() const { return slot_; }
+  bool IsHostile(int slot) const { return slot == slot_; }
+  CQeStringW PathIn(int slot);
+  static void Forget(const CQeStringW& path);
+
+  // The status must be one of allowed; their SQLite codes may be logged.
+  void Status(int status, std::initializer_list<int> allowed);
+  // SQLite codes that may be logged by a call that returns no status.
+  void MayLog(std::initializer_list<int> codes);
+  // The text read back must be the one given, or the one given after the
+  // UTF-8 boundary (a lite-variant document), or after SQLite (see Stored).
+  void RoundTrip(const CQeStringW& got, const CQeStringW& given, const char* what);
+
+  // Rows the call may change: any row of the table, the row with that key
+  // (changed or deleted), or new rows only.
+  void MayChange(const std::string& table);
+  void MayChange(const std::string& table, int64_t key);
+  void MayAdd(const std::string& table);
+
+  // A thumbnail database beside the project database, made on first use;
+  // its rows are watched from then on.
+  CQeProjectThumbDb& Thumbs();
+  std::string ThumbPath() const;
+
+  sqlite3* Db() const;
+  std::string Folder() const { return dir_.path().string(); }
+
+  uint32_t h = 0;
+  SFixture f;
+
+  // Used by the driver.
+  void Begin(const std::wstring& hostile, int slot);
+  Snapshot SnapshotAll();
+  void Check(const Snapshot& before, const Snapshot& after, const std::vector<SLogEntry>& log);
+
+ private:
+  qe::test::TempDir dir_;  // on a memory file system when there is one
+  std::wstring dbPath_;
+  CQeStringW hostile_;
+  int slot_ = 0;
+  int plain_ = 0;
+  std::set<int> allowedCodes_;
+  std::set<std::string> anyRow_, newRows_;
+  std::set<std::pair<std::string, int64_t>> rows_;
+  std::unique_ptr<CQeImageFormatManager> formats_;
+  std::unique_ptr<CQeProjectThumbDb> thumbs_;
+};
+
+// One exported function. signature is its declaration as the header writes
+// it ("Class::" before members), blanks collapsed and parameter defaults
+// left out; slots counts its text arguments. A case without run names the
+// reason it is not called in excluded.
+struct SCase {
+  SCase(std::string signature, int slots, std::function<void(Ctx&)> run,
+        const char* excluded = nullptr, std::function<void(Ctx&)> setup = {})
+      : signature(std::move(signature)),
+        slots(slots),
+        run(std::move(run)),
+        excluded(excluded),
+        setup(std::move(setup)) {}
+
+  std::string signature;
+  int slots = 1;
+  std::function<void(Ctx&)> run;
+  const char* excluded = nullptr;
+  // Runs once on the new context before the first call.
+  std::function<void(Ctx&)> setup;
+};
+
+// Adds cases to the table; returns the new size (for static registration).
+int Register(std::vector<SCase> cases);
+const std::vector<SCase>& Cases();
+
+// What the cases did, for the figures.
+struct SFigures {
+  int functions = 0;     // functions called with hostile texts
+  int64_t calls = 0;     // calls made with a hostile text
+  int corruptFiles = 0;  // damaged files written
+  int corruptCalls = 0;  // calls given a damaged file
+};
+SFigures& Figures();
+
+}  // namespace qe::hostile
