@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include "sqlite/built_sql.h"
 #include "sqlite/columns.h"
 
 CQeSqliteBuilder::CQeSqliteBuilder(sqlite3* db, const SQeSqliteTableDef& table)
@@ -50,9 +51,23 @@ void CQeSqliteBuilder::Prepare(const CQeStringW& sql) {
     cmd_->Fail(pendingStatus_, pendingMessage_);
     return;
   }
+  built_.reset();
   sql_ = sql;
   cmd_ = std::make_unique<CQeSqliteCmd>(db_, sql_);
 }
+
+void CQeSqliteBuilder::PrepareBuilt(std::wstring_view variant,
+                                    const std::function<CQeStringW()>& make) {
+  if (pendingStatus_ != 0) {
+    Prepare(CQeStringW());
+    return;
+  }
+  built_ = qe::sqlite_detail::BuiltSql(variant, *table_, columns_, make);
+  sql_.Empty();
+  cmd_ = std::make_unique<CQeSqliteCmd>(db_, CQeSqliteCmd::SUtf8Sql{built_->utf8});
+}
+
+const CQeStringW& CQeSqliteBuilder::Sql() const { return built_ ? built_->wide : sql_; }
 
 bool CQeSqliteBuilder::BindValues(int firstParameter, std::span<const CQeSqliteValue> values,
                                   const CQeSqliteNullValueVector* nulls) {

@@ -6,6 +6,12 @@
 #include "sqlite/statement_cache.h"
 
 CQeSqliteCmd::CQeSqliteCmd(sqlite3* db, const CQeStringW& sql) : db_(db), sql_(sql.ToUtf8()) {
+  Acquire();
+}
+
+CQeSqliteCmd::CQeSqliteCmd(sqlite3* db, SUtf8Sql sql) : db_(db), sql_(sql.text) { Acquire(); }
+
+void CQeSqliteCmd::Acquire() {
   if (!db_) {
     Fail(SQLITE_MISUSE, L"no connection");
     return;

@@ -43,15 +43,15 @@ CQeSqliteInsert::CQeSqliteInsert(sqlite3* db, const SQeSqliteTableDef& table,
   }
   CQeStringW clause = conflict;
   clause.Trim();
-  CQeStringW head = QeSqlite_FormatSql(L"INSERT %s%sINTO %s", clause, clause.IsEmpty() ? L"" : L" ",
-                                       table_->wszName);
-  if (columns_.empty()) {
-    Prepare(head + L" DEFAULT VALUES");
-    return;
-  }
-  CQeStringW placeholders;
-  for (size_t i = 0; i < columns_.size(); ++i) placeholders += i == 0 ? L"?" : L", ?";
-  Prepare(QeSqlite_FormatSql(L"%s (%s) VALUES (%s)", head, ColumnList(L", ", L""), placeholders));
+  const std::wstring variant = clause.IsEmpty() ? std::wstring() : L"insert " + clause.str();
+  PrepareBuilt(clause.IsEmpty() ? std::wstring_view(L"insert") : std::wstring_view(variant), [&] {
+    CQeStringW head = QeSqlite_FormatSql(L"INSERT %s%sINTO %s", clause,
+                                         clause.IsEmpty() ? L"" : L" ", table_->wszName);
+    if (columns_.empty()) return head + L" DEFAULT VALUES";
+    CQeStringW placeholders;
+    for (size_t i = 0; i < columns_.size(); ++i) placeholders += i == 0 ? L"?" : L", ?";
+    return QeSqlite_FormatSql(L"%s (%s) VALUES (%s)", head, ColumnList(L", ", L""), placeholders);
+  });
 }
 
 int64_t CQeSqliteInsert::Row(std::span<const CQeSqliteValue> values,

@@ -68,15 +68,18 @@ CQeSqliteSelect::CQeSqliteSelect(sqlite3* db, const SQeSqliteTableDef& table,
 void CQeSqliteSelect::Build(const std::vector<CQeStringW>& columns, const CQeStringW& where,
                             bool byKey, int64_t key) {
   ResolveColumns(columns, true);
-  CQeStringW sql =
-      QeSqlite_FormatSql(L"SELECT %s FROM %s", ColumnList(L", ", L""), table_->wszName);
+  auto select = [&] {
+    return QeSqlite_FormatSql(L"SELECT %s FROM %s", ColumnList(L", ", L""), table_->wszName);
+  };
   if (byKey) {
-    sql += QeSqlite_FormatSql(L" WHERE %s=?", KeyColumn(*table_));
-  } else if (!where.IsEmpty()) {
-    sql += QeSqlite_FormatSql(L" WHERE %s", where);
+    PrepareBuilt(L"select by key",
+                 [&] { return select() + QeSqlite_FormatSql(L" WHERE %s=?", KeyColumn(*table_)); });
+    if (cmd_->Statement()) cmd_->Bind(1, static_cast<long long>(key));
+  } else if (where.IsEmpty()) {
+    PrepareBuilt(L"select", select);
+  } else {
+    Prepare(select() + QeSqlite_FormatSql(L" WHERE %s", where));
   }
-  Prepare(sql);
-  if (byKey && cmd_->Statement()) cmd_->Bind(1, static_cast<long long>(key));
 }
 
 bool CQeSqliteSelect::Row(std::span<const CQeSqliteOut> outputs) {

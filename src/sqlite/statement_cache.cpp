@@ -27,7 +27,7 @@ void FinalizeAll(const std::vector<sqlite3_stmt*>& statements) {
 }  // namespace
 
 CStatementCache::~CStatementCache() {
-  for (auto& entry : idle_) sqlite3_finalize(entry.second);
+  for (const SIdle& entry : idle_) sqlite3_finalize(entry.stmt);
 }
 
 std::shared_ptr<CStatementCache> CStatementCache::For(sqlite3* db) {
@@ -50,9 +50,10 @@ void CStatementCache::CloseFor(sqlite3* db) {
   {
     std::lock_guard<std::mutex> lock(cache->mutex_);
     cache->closed_ = true;
-    for (auto& entry : cache->idle_) idle.push_back(entry.second);
+    for (const SIdle& entry : cache->idle_) idle.push_back(entry.stmt);
     cache->idle_.clear();
-    cache->index_.clear();
+    cache->spare_.clear();
+    cache->entries_.clear();
   }
   FinalizeAll(idle);
 }
@@ -72,11 +73,12 @@ int CStatementCache::IdleCountFor(sqlite3* db) {
 sqlite3_stmt* CStatementCache::Acquire(const std::string& sql, int* result, std::string* message) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    auto it = index_.find(sql);
-    if (it != index_.end()) {
-      sqlite3_stmt* stmt = it->second->second;
-      idle_.erase(it->second);
-      index_.erase(it);
+    auto it = entries_.find(sql);
+    if (it != entries_.end() && !it->second.idle.empty()) {
+      const IdleList::iterator node = it->second.idle.back();
+      it->second.idle.pop_back();
+      sqlite3_stmt* stmt = node->stmt;
+      spare_.splice(spare_.begin(), idle_, node);
       *result = SQLITE_OK;
       return stmt;
     }
@@ -101,29 +103,35 @@ void CStatementCache::Return(const std::string& sql, sqlite3_stmt* stmt) {
   if (!stmt) return;
   sqlite3_reset(stmt);
   sqlite3_clear_bindings(stmt);
-  std::vector<sqlite3_stmt*> finalize;
+  sqlite3_stmt* evicted = nullptr;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (closed_) {
-      finalize.push_back(stmt);
+      evicted = stmt;
     } else {
-      idle_.emplace_front(sql, stmt);
-      index_.emplace(sql, idle_.begin());
+      if (entries_.size() >= kMaxEntries) DropEmptyEntries();
+      SEntry& entry = entries_.try_emplace(sql).first->second;
+      if (spare_.empty()) spare_.emplace_front();
+      idle_.splice(idle_.begin(), spare_, spare_.begin());
+      idle_.front() = SIdle{stmt, &entry};
+      entry.idle.push_back(idle_.begin());
       if (idle_.size() > kMaxIdle) {
-        auto last = std::prev(idle_.end());
-        auto range = index_.equal_range(last->first);
-        for (auto it = range.first; it != range.second; ++it) {
-          if (it->second == last) {
-            index_.erase(it);
-            break;
-          }
-        }
-        finalize.push_back(last->second);
-        idle_.erase(last);
+        // The statement returned longest ago is the oldest of its entry.
+        const IdleList::iterator last = std::prev(idle_.end());
+        std::vector<IdleList::iterator>& idle = last->entry->idle;
+        idle.erase(idle.begin());
+        evicted = last->stmt;
+        spare_.splice(spare_.begin(), idle_, last);
       }
     }
   }
-  FinalizeAll(finalize);
+  if (evicted) sqlite3_finalize(evicted);
+}
+
+void CStatementCache::DropEmptyEntries() {
+  for (auto it = entries_.begin(); it != entries_.end();) {
+    it = it->second.idle.empty() ? entries_.erase(it) : std::next(it);
+  }
 }
 
 }  // namespace qe::sqlite_detail

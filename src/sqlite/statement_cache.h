@@ -16,6 +16,7 @@
 #include <string>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -48,12 +49,31 @@ class CStatementCache {
   void Return(const std::string& sql, sqlite3_stmt* stmt);
 
  private:
-  using IdleList = std::list<std::pair<std::string, sqlite3_stmt*>>;
+  struct SEntry;
+  // One idle statement and the entry of its SQL text. Nodes move between
+  // idle_ and spare_ by splicing, so that once the cache is warm neither
+  // Acquire nor Return allocates or copies the SQL text.
+  struct SIdle {
+    sqlite3_stmt* stmt = nullptr;
+    SEntry* entry = nullptr;
+  };
+  using IdleList = std::list<SIdle>;
+  // The idle statements of one SQL text, oldest first. Entries without idle
+  // statements are kept (their text is the next Return's key) until there
+  // are more than kMaxEntries of them.
+  struct SEntry {
+    std::vector<IdleList::iterator> idle;
+  };
+  static constexpr size_t kMaxEntries = 4 * kMaxIdle;
+
+  // Drops entries that hold no idle statement. Called with mutex_ held.
+  void DropEmptyEntries();
 
   sqlite3* const db_;
   std::mutex mutex_;
-  IdleList idle_;  // most recently returned first
-  std::unordered_multimap<std::string, IdleList::iterator> index_;
+  IdleList idle_;   // most recently returned first
+  IdleList spare_;  // nodes for later returns
+  std::unordered_map<std::string, SEntry> entries_;
   bool closed_ = false;
 };
 

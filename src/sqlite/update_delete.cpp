@@ -23,8 +23,10 @@ CQeSqliteUpdate::CQeSqliteUpdate(sqlite3* db, const SQeSqliteTableDef& table,
     cmd_->Fail(SQLITE_MISUSE, QeSqlite_FormatSql(L"nothing to update in %s", table_->wszName));
     return;
   }
-  Prepare(QeSqlite_FormatSql(L"UPDATE %s SET %s WHERE %s=?", table_->wszName,
-                             ColumnList(L", ", L"=?"), KeyColumn(*table_)));
+  PrepareBuilt(L"update by key", [&] {
+    return QeSqlite_FormatSql(L"UPDATE %s SET %s WHERE %s=?", table_->wszName,
+                              ColumnList(L", ", L"=?"), KeyColumn(*table_));
+  });
 }
 
 int CQeSqliteUpdate::Row(int64_t key, std::span<const CQeSqliteValue> values,
@@ -39,7 +41,9 @@ int CQeSqliteUpdate::Row(int64_t key, std::span<const CQeSqliteValue> values,
 
 CQeSqliteDelete::CQeSqliteDelete(sqlite3* db, const SQeSqliteTableDef& table)
     : CQeSqliteBuilder(db, table), byColumns_(false) {
-  Prepare(QeSqlite_FormatSql(L"DELETE FROM %s WHERE %s=?", table_->wszName, KeyColumn(*table_)));
+  PrepareBuilt(L"delete by key", [&] {
+    return QeSqlite_FormatSql(L"DELETE FROM %s WHERE %s=?", table_->wszName, KeyColumn(*table_));
+  });
 }
 
 CQeSqliteDelete::CQeSqliteDelete(sqlite3* db, const SQeSqliteTableDef& table,
@@ -52,8 +56,10 @@ CQeSqliteDelete::CQeSqliteDelete(sqlite3* db, const SQeSqliteTableDef& table,
     cmd_->Fail(SQLITE_MISUSE, QeSqlite_FormatSql(L"no columns to match in %s", table_->wszName));
     return;
   }
-  Prepare(QeSqlite_FormatSql(L"DELETE FROM %s WHERE %s", table_->wszName,
-                             ColumnList(L" AND ", L" IS ?")));
+  PrepareBuilt(L"delete by columns", [&] {
+    return QeSqlite_FormatSql(L"DELETE FROM %s WHERE %s", table_->wszName,
+                              ColumnList(L" AND ", L" IS ?"));
+  });
 }
 
 int CQeSqliteDelete::Row(int64_t key) {

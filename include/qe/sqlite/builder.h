@@ -20,8 +20,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "qe/core/string.h"
@@ -31,6 +33,10 @@
 #include "qe/sqlite/value.h"
 
 struct sqlite3;
+
+namespace qe::sqlite_detail {
+struct SBuiltSql;
+}
 
 class CQeSqliteBuilder {
  public:
@@ -44,7 +50,7 @@ class CQeSqliteBuilder {
   int Changes() const { return cmd_->Changes(); }
   const CQeStringW& ErrorMessage() const { return cmd_->ErrorMessage(); }
   // The SQL the builder runs (empty when its columns were invalid).
-  const CQeStringW& Sql() const { return sql_; }
+  const CQeStringW& Sql() const;
   // The command that runs the SQL.
   CQeSqliteCmd& Cmd() { return *cmd_; }
   const SQeSqliteTableDef& Table() const { return *table_; }
@@ -61,6 +67,10 @@ class CQeSqliteBuilder {
   CQeStringW ColumnList(const wchar_t* separator, const wchar_t* suffix) const;
   // Prepares sql, or when a column was invalid a command that only reports that.
   void Prepare(const CQeStringW& sql);
+  // The same for SQL that depends only on the definition, columns_ and
+  // variant (a text naming the builder and its options): make() builds it
+  // the first time, later builders of the process reuse the text.
+  void PrepareBuilt(std::wstring_view variant, const std::function<CQeStringW()>& make);
   // Binds values for columns_ from parameter firstParameter on, applying nulls.
   bool BindValues(int firstParameter, std::span<const CQeSqliteValue> values,
                   const CQeSqliteNullValueVector* nulls);
@@ -73,6 +83,8 @@ class CQeSqliteBuilder {
   const SQeSqliteTableDef* table_;
   std::vector<int> columns_;
   CQeStringW sql_;
+  // The shared text when PrepareBuilt made it (then sql_ stays empty).
+  std::shared_ptr<const qe::sqlite_detail::SBuiltSql> built_;
   std::unique_ptr<CQeSqliteCmd> cmd_;
   // Set when rows must not run at all (their failure is already recorded).
   bool blocked_ = false;

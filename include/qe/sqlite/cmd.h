@@ -36,6 +36,12 @@ class CStatementCache;
 class CQeSqliteCmd {
  public:
   CQeSqliteCmd(sqlite3* db, const CQeStringW& sql);
+  // The same for SQL already in UTF-8 (as the builders keep their texts),
+  // used as it stands.
+  struct SUtf8Sql {
+    const std::string& text;
+  };
+  CQeSqliteCmd(sqlite3* db, SUtf8Sql sql);
   ~CQeSqliteCmd();
   CQeSqliteCmd(const CQeSqliteCmd&) = delete;
   CQeSqliteCmd& operator=(const CQeSqliteCmd&) = delete;
@@ -102,6 +108,8 @@ class CQeSqliteCmd {
   sqlite3_stmt* Statement() const { return stmt_; }
 
  private:
+  // Takes the statement for sql_ from the connection's cache.
+  void Acquire();
   // Steps once with the connection's mutex held; returns the SQLite result.
   int Step(int64_t* key);
   void RecordStepFailure(int result);
