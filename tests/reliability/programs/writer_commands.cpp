@@ -26,8 +26,9 @@ constexpr int kNoNamespace = 77;
 CQeStringW W(const std::string& text) { return CQeStringW::FromUtf8(text); }
 
 // Every later write past limit bytes of any file fails with EFBIG instead of
-// killing the process.
+// killing the process. "none" sets no limit.
 void LimitFileSize(const std::string& limit) {
+  if (limit == "none") return;
   std::signal(SIGXFSZ, SIG_IGN);
   rlimit current{};
   getrlimit(RLIMIT_FSIZE, &current);

@@ -14,7 +14,7 @@
 //   merge TARGET SOURCE LIMIT
 //       The operation with every file limited to LIMIT bytes (RLIMIT_FSIZE,
 //       SIGXFSZ ignored: a write past it fails as on a full disk). Prints
-//       "S <status>" ("C 0" instead when insert cannot connect; merge
+//       "S <status>" (LIMIT "none": no limit) ("C 0" instead when insert cannot connect; merge
 //       first prints "F <files copied> <file copies failed>").
 //   project DB | run DB
 //       Inserts a project (or a run of the database's project) whose folder
