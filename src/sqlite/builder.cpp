@@ -12,6 +12,7 @@ CQeSqliteBuilder::~CQeSqliteBuilder() = default;
 
 bool CQeSqliteBuilder::ResolveColumns(const std::vector<CQeStringW>& names, bool allIncludesKey) {
   columns_.clear();
+  columns_.reserve(names.empty() ? table_->nColumns : names.size());
   if (names.empty()) {
     for (uint32_t i = 0; i < table_->nColumns; ++i) {
       if (allIncludesKey || table_->pColumns[i].iKeyKind != eQeSqliteKeyPrimary) {

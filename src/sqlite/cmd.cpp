@@ -5,11 +5,12 @@
 #include "qe/sqlite/result.h"
 #include "sqlite/statement_cache.h"
 
-CQeSqliteCmd::CQeSqliteCmd(sqlite3* db, const CQeStringW& sql) : db_(db), sql_(sql.ToUtf8()) {
+CQeSqliteCmd::CQeSqliteCmd(sqlite3* db, const CQeStringW& sql)
+    : db_(db), ownSql_(sql.ToUtf8()), sql_(&ownSql_) {
   Acquire();
 }
 
-CQeSqliteCmd::CQeSqliteCmd(sqlite3* db, SUtf8Sql sql) : db_(db), sql_(sql.text) { Acquire(); }
+CQeSqliteCmd::CQeSqliteCmd(sqlite3* db, SUtf8Sql sql) : db_(db), sql_(&sql.text) { Acquire(); }
 
 void CQeSqliteCmd::Acquire() {
   if (!db_) {
@@ -19,12 +20,12 @@ void CQeSqliteCmd::Acquire() {
   cache_ = qe::sqlite_detail::CStatementCache::For(db_);
   int result = SQLITE_OK;
   std::string message;
-  stmt_ = cache_->Acquire(sql_, &result, &message);
+  stmt_ = cache_->Acquire(*sql_, &result, &message);
   if (result != SQLITE_OK) Fail(QeSqlite_StatusFromResult(result), CQeStringW::FromUtf8(message));
 }
 
 CQeSqliteCmd::~CQeSqliteCmd() {
-  if (cache_) cache_->Return(sql_, stmt_);
+  if (cache_) cache_->Return(*sql_, stmt_);
 }
 
 void CQeSqliteCmd::Fail(int status, const CQeStringW& message) {

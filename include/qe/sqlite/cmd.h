@@ -37,7 +37,7 @@ class CQeSqliteCmd {
  public:
   CQeSqliteCmd(sqlite3* db, const CQeStringW& sql);
   // The same for SQL already in UTF-8 (as the builders keep their texts),
-  // used as it stands.
+  // used as it stands; the text must outlive the command.
   struct SUtf8Sql {
     const std::string& text;
   };
@@ -117,7 +117,8 @@ class CQeSqliteCmd {
 
   sqlite3* db_;
   std::shared_ptr<qe::sqlite_detail::CStatementCache> cache_;
-  std::string sql_;
+  std::string ownSql_;  // the converted text of the CQeStringW constructor
+  const std::string* sql_;
   sqlite3_stmt* stmt_ = nullptr;
   int result_ = 0;
   int changes_ = 0;
