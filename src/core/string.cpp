@@ -6,51 +6,91 @@
 
 namespace qe {
 
+// Both conversions write into a string sized once: they run for every
+// text bound to or read from SQLite.
 std::wstring Utf8ToWide(std::string_view s) {
-  std::wstring out;
-  out.reserve(s.size());
+  // Every step reads at least one byte and writes one character.
+  std::wstring out(s.size(), L'\0');
+  wchar_t* o = out.data();
+  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+  const size_t n = s.size();
   size_t i = 0;
-  while (i < s.size()) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
+  while (i < n) {
+    const unsigned char c = p[i];
+    if (c < 0x80) {
+      *o++ = static_cast<wchar_t>(c);
+      ++i;
+      continue;
+    }
     uint32_t cp;
     int extra;
-    if (c < 0x80) { cp = c; extra = 0; }
-    else if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; extra = 1; }
-    else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; extra = 2; }
-    else if ((c & 0xF8) == 0xF0) { cp = c & 0x07; extra = 3; }
-    else { out += L'\uFFFD'; ++i; continue; }
+    if ((c & 0xE0) == 0xC0) {
+      cp = c & 0x1F;
+      extra = 1;
+    } else if ((c & 0xF0) == 0xE0) {
+      cp = c & 0x0F;
+      extra = 2;
+    } else if ((c & 0xF8) == 0xF0) {
+      cp = c & 0x07;
+      extra = 3;
+    } else {
+      *o++ = L'\uFFFD';
+      ++i;
+      continue;
+    }
     bool ok = true;
     for (int k = 1; k <= extra; ++k) {
-      if (i + k >= s.size() || (static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) { ok = false; break; }
-      cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+      if (i + k >= n || (p[i + k] & 0xC0) != 0x80) {
+        ok = false;
+        break;
+      }
+      cp = (cp << 6) | (p[i + k] & 0x3F);
     }
-    if (!ok) { out += L'\uFFFD'; ++i; continue; }
+    if (!ok) {
+      *o++ = L'\uFFFD';
+      ++i;
+      continue;
+    }
     i += extra + 1;
-    out += static_cast<wchar_t>(cp);
+    *o++ = static_cast<wchar_t>(cp);
   }
+  out.resize(static_cast<size_t>(o - out.data()));
   return out;
 }
 
+namespace {
+
+// A character that is not a Unicode scalar value is written as U+FFFD.
+uint32_t ScalarOf(wchar_t wc) {
+  const uint32_t cp = static_cast<uint32_t>(wc);
+  return (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) ? 0xFFFD : cp;
+}
+
+size_t Utf8Length(uint32_t cp) { return cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4; }
+
+}  // namespace
+
 std::string WideToUtf8(std::wstring_view w) {
-  std::string out;
-  out.reserve(w.size());
+  size_t size = 0;
+  for (wchar_t wc : w) size += Utf8Length(ScalarOf(wc));
+  std::string out(size, '\0');
+  char* o = out.data();
   for (wchar_t wc : w) {
-    uint32_t cp = static_cast<uint32_t>(wc);
-    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
+    const uint32_t cp = ScalarOf(wc);
     if (cp < 0x80) {
-      out += static_cast<char>(cp);
+      *o++ = static_cast<char>(cp);
     } else if (cp < 0x800) {
-      out += static_cast<char>(0xC0 | (cp >> 6));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
+      *o++ = static_cast<char>(0xC0 | (cp >> 6));
+      *o++ = static_cast<char>(0x80 | (cp & 0x3F));
     } else if (cp < 0x10000) {
-      out += static_cast<char>(0xE0 | (cp >> 12));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
+      *o++ = static_cast<char>(0xE0 | (cp >> 12));
+      *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      *o++ = static_cast<char>(0x80 | (cp & 0x3F));
     } else {
-      out += static_cast<char>(0xF0 | (cp >> 18));
-      out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
+      *o++ = static_cast<char>(0xF0 | (cp >> 18));
+      *o++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+      *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      *o++ = static_cast<char>(0x80 | (cp & 0x3F));
     }
   }
   return out;
