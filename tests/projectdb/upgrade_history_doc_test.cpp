@@ -67,7 +67,7 @@ std::string Row(const SQeProjectDbSchemaChange& change) {
 }
 
 TEST(UpgradeHistoryDoc, ListsEveryLayoutAsTheRecordsDefineIt) {
-  const auto doc = std::filesystem::path(__FILE__).parent_path() / "../../docs/schema-history.md";
+  const auto doc = std::filesystem::path(QE_SOURCE_DIR) / "docs/schema-history.md";
   std::ifstream in(doc);
   ASSERT_TRUE(in) << doc;
   // "| 17 | frame | ..." (the step table's rows read "| 16 to 17 | ...").
