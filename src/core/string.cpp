@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cwchar>
-#include <cwctype>
+
+#include "qe/core/char_class.h"
 
 namespace qe {
 
@@ -119,8 +120,8 @@ CQeStringW::CQeStringW(const char* text, int length)
 int CQeStringW::CompareNoCase(const CQeStringW& other) const {
   size_t n = std::min(text_.size(), other.text_.size());
   for (size_t i = 0; i < n; ++i) {
-    wint_t a = std::towlower(static_cast<wint_t>(text_[i]));
-    wint_t b = std::towlower(static_cast<wint_t>(other.text_[i]));
+    wchar_t a = qe::LowerChar(text_[i]);
+    wchar_t b = qe::LowerChar(other.text_[i]);
     if (a != b) return a < b ? -1 : 1;
   }
   if (text_.size() == other.text_.size()) return 0;
@@ -174,13 +175,13 @@ void CQeStringW::DeleteRight(int count) {
 
 void CQeStringW::TrimLeft() {
   size_t i = 0;
-  while (i < text_.size() && std::iswspace(static_cast<wint_t>(text_[i]))) ++i;
+  while (i < text_.size() && qe::IsBlankChar(text_[i])) ++i;
   text_.erase(0, i);
 }
 
 void CQeStringW::TrimRight() {
   size_t n = text_.size();
-  while (n > 0 && std::iswspace(static_cast<wint_t>(text_[n - 1]))) --n;
+  while (n > 0 && qe::IsBlankChar(text_[n - 1])) --n;
   text_.resize(n);
 }
 
@@ -224,11 +225,11 @@ void CQeStringW::EndInSlash() {
 }
 
 void CQeStringW::MakeLower() {
-  for (auto& c : text_) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+  for (auto& c : text_) c = qe::LowerChar(c);
 }
 
 void CQeStringW::MakeUpper() {
-  for (auto& c : text_) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+  for (auto& c : text_) c = qe::UpperChar(c);
 }
 
 CQeStringTokenizer::CQeStringTokenizer(const CQeStringW& text, const CQeStringW& delimiters) {

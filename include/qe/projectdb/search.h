@@ -120,7 +120,7 @@ struct SQeProjectDbSearchParser {
   int CurrLen() const;
   // Moves the position by n (negative moves back), kept within the text.
   void MoveChar(int n);
-  // Skips characters for which iswspace holds.
+  // Skips Unicode white space (qe::IsBlankChar).
   void TrimWitespace();
 
   // ---- Tokens ----

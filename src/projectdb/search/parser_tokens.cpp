@@ -2,9 +2,9 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
-#include <cwctype>
 
 #include "projectdb/search/search_time.h"
+#include "qe/core/char_class.h"
 #include "qe/projectdb/search.h"
 
 namespace {
@@ -13,11 +13,11 @@ constexpr wchar_t kComparatorChars[] = {L':', L'=', L'<', L'>'};
 
 bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
-bool IsSpace(wchar_t c) { return std::iswspace(static_cast<wint_t>(c)) != 0; }
+bool IsSpace(wchar_t c) { return qe::IsBlankChar(c); }
 
 bool IsDateSeparator(wchar_t c) { return c == L'/' || c == L'.' || c == L'-'; }
 
-wchar_t Lower(wchar_t c) { return static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c))); }
+wchar_t Lower(wchar_t c) { return qe::LowerChar(c); }
 
 }  // namespace
 
