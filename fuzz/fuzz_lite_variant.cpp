@@ -26,6 +26,9 @@ void Walk(CQeLiteVariantR& reader, const qe::lv::Level& level, int& budget) {
       if (nested != nullptr) unnamed_levels.push_back(nested);
       continue;
     }
+    // A stored name holding a NUL character cannot be asked for: the
+    // reader's calls take names as C strings.
+    if (entry.name.find(L'\0') != std::wstring::npos) continue;
     const wchar_t* name = entry.name.c_str();
     if (nested != nullptr) {
       // The first entry of a name is the one found by name.

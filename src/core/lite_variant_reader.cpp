@@ -16,9 +16,10 @@ bool IsUnnamed(const wchar_t* name) { return !name || !*name; }
 
 // Names are stored as UTF-8, where a code point that is not a character (a
 // lone surrogate, one beyond U+10FFFF) becomes U+FFFD, so a name read from
-// stored bytes must still be found by the name it was written with.
+// stored bytes must still be found by the name it was written with. Lookups
+// try the exact name first, so an entry really named with U+FFFD is not
+// taken for it.
 bool SameName(std::wstring_view stored, std::wstring_view wanted) {
-  if (stored == wanted) return true;
   if (stored.size() != wanted.size()) return false;
   for (size_t i = 0; i < wanted.size(); ++i) {
     const auto c = static_cast<uint32_t>(wanted[i]);
@@ -117,10 +118,13 @@ int CQeLiteVariantR::LevelBegin(const wchar_t* name, int* count) {
   const Level* level = CurrentLevel();
   if (!level) return load_status_;
   std::wstring_view wanted = IsUnnamed(name) ? std::wstring_view() : std::wstring_view(name);
-  for (size_t i = 0; i < level->entries.size(); ++i) {
-    const Entry& e = level->entries[i];
-    if (SameName(e.name, wanted) && std::holds_alternative<Level>(e.value)) {
-      return Enter(i, count);
+  for (bool exact : {true, false}) {
+    for (size_t i = 0; i < level->entries.size(); ++i) {
+      const Entry& e = level->entries[i];
+      if (std::holds_alternative<Level>(e.value) &&
+          (exact ? e.name == wanted : SameName(e.name, wanted))) {
+        return Enter(i, count);
+      }
     }
   }
   return eQeNotFound;
@@ -179,8 +183,13 @@ const Entry* CQeLiteVariantR::FindValue(const wchar_t* name) const {
     const Entry& e = level->entries[static_cast<size_t>(at)];
     return e.name.empty() && !std::holds_alternative<Level>(e.value) ? &e : nullptr;
   }
-  for (const Entry& e : level->entries) {
-    if (SameName(e.name, name) && !std::holds_alternative<Level>(e.value)) return &e;
+  for (bool exact : {true, false}) {
+    for (const Entry& e : level->entries) {
+      if (!std::holds_alternative<Level>(e.value) &&
+          (exact ? e.name == name : SameName(e.name, name))) {
+        return &e;
+      }
+    }
   }
   return nullptr;
 }

@@ -53,6 +53,11 @@ std::wstring Utf8ToWide(std::string_view s) {
       continue;
     }
     i += extra + 1;
+    // An overlong form (C0 AF for '/'), a UTF-16 surrogate or a value beyond
+    // U+10FFFF is not UTF-8 either: the whole sequence gives one U+FFFD, so
+    // a decoded text holds only Unicode scalar values.
+    static constexpr uint32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
+    if (cp < kSmallest[extra] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) cp = 0xFFFD;
     *o++ = static_cast<wchar_t>(cp);
   }
   out.resize(static_cast<size_t>(o - out.data()));

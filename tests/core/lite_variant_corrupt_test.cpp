@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "qe/core/lite_variant.h"
+#include "qe/core/lite_variant_tree.h"
 #include "qe/core/status.h"
 
 namespace {
@@ -119,4 +120,28 @@ TEST(LiteVariantCorrupt, ReplacedBytesAreCheckedAgainAndNavigationRestarts) {
   r.SetData(bytes.data(), static_cast<int>(bytes.size()));
   EXPECT_EQ(r.LevelBegin(L"Level"), 0);
   EXPECT_EQ(r.Get(L"i", 0), 5);
+}
+
+// Found by fuzzing: a level whose stored name holds a NUL character (no
+// writer makes one, the checksum is not checked here) is a named level, so
+// neither the cursor nor the empty name reaches it; they reach the one
+// unnamed level, the last entry.
+TEST(LiteVariantCorrupt, ALevelNamedWithANulCharacterIsNotUnnamed) {
+  const uint8_t bytes[] = {0x51, 0x45, 0x4c, 0x56, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+                           0x00, 0x03, 0x00, 0x00, 0x00, 0x07, 0x01, 0x00, 0x00, 0x01, 0x00,
+                           0x00, 0x00, 0x07, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00,
+                           0x00, 0x00, 0x07, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+  qe::lv::Level document;
+  ASSERT_EQ(qe::lv::Decode(bytes, sizeof bytes, document, false), 0);
+  ASSERT_EQ(document.entries.size(), 3u);
+  ASSERT_EQ(document.entries[0].name, std::wstring(1, L'\0'));
+  CQeLiteVariantR reader;
+  reader.SetDocument(std::move(document));
+  int count = -1;
+  ASSERT_EQ(reader.CurrentLevelBegin(&count), eQeOk);
+  EXPECT_EQ(count, 0);
+  EXPECT_EQ(reader.LevelEnd(), eQeOk);
+  EXPECT_EQ(reader.CurrentLevelBegin(&count), eQeNotFound);
+  ASSERT_EQ(reader.LevelBegin(nullptr, &count), eQeOk);
+  EXPECT_EQ(count, 0);
 }

@@ -34,3 +34,19 @@ TEST(StringCase, NonAsciiLettersWhateverTheLocale) {
   padded.Trim();
   EXPECT_EQ(padded, L"plate 1");
 }
+
+// Found while looking into a fuzzing crash: the decoder took overlong
+// forms, UTF-16 surrogates and values beyond U+10FFFF for characters, so a
+// decoded text could hold what no text may hold (and C0 AF read as '/').
+TEST(StringUtf8, SequencesThatAreNotUtf8BecomeOneReplacementCharacter) {
+  EXPECT_EQ(qe::Utf8ToWide("a\xC0\xAF"
+                           "b"),
+            L"a\uFFFDb");
+  EXPECT_EQ(qe::Utf8ToWide("\xE0\x80\xAF"), L"\uFFFD");
+  EXPECT_EQ(qe::Utf8ToWide("\xED\xA0\x80"), L"\uFFFD");
+  EXPECT_EQ(qe::Utf8ToWide("\xF4\x90\x80\x80"), L"\uFFFD");
+  EXPECT_EQ(qe::Utf8ToWide("\xF7\xBF\xBF\xBF"), L"\uFFFD");
+  // The largest of each length still reads.
+  EXPECT_EQ(qe::Utf8ToWide("\x7F\xDF\xBF\xEF\xBF\xBD\xF4\x8F\xBF\xBF"),
+            std::wstring(L"\x7F\x07FF\uFFFD") + static_cast<wchar_t>(0x10FFFF));
+}

@@ -24,7 +24,10 @@
 class CQeStringW;
 
 namespace qe {
-// UTF-8 <-> wide conversions; invalid UTF-8 bytes become U+FFFD.
+// UTF-8 <-> wide conversions. What is not UTF-8 (a stray byte, a cut
+// sequence, an overlong form, a UTF-16 surrogate, a value beyond U+10FFFF)
+// becomes U+FFFD, and so does a wide character that is no Unicode scalar
+// value, so both directions give only Unicode scalar values.
 std::wstring Utf8ToWide(std::string_view utf8);
 std::string WideToUtf8(std::wstring_view wide);
 
