@@ -14,7 +14,6 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <functional>
 #include <vector>
 
 #include "qe/projectdb/db.h"
@@ -54,171 +53,193 @@ double Seconds(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// One kind of row: how the library writes a batch of n rows starting at
-// number first, and the raw statement with its bindings for row number i.
-struct SKind {
-  const char* name;
-  std::function<int(uint32_t h, int64_t first, int n)> lib;
-  const char* rawSql;
-  std::function<void(sqlite3_stmt* stmt, int64_t i)> rawBind;
-};
-
 // Frame numbers become frame indices (unique within the run).
 int Frame(int64_t i) { return static_cast<int>(i); }
 
-const std::vector<SKind>& Kinds() {
-  static const std::vector<SKind> kinds = {
-      {"Frame_Insert",
-       [](uint32_t h, int64_t first, int n) {
-         const SAcquisitionKeys& k = Keys();
-         int status = QeProjectDb_Db_TransactionBegin(h);
-         for (int64_t i = first; i < first + n && status == 0; ++i) {
-           int64_t key = 0;
-           status = QeProjectDb_Frame_Insert(h, k.run, k.task, Frame(i), 2460000.5 + i * 1e-5,
-                                             k.file, Frame(i), &key);
-         }
-         const int commit = QeProjectDb_Db_TransactionCommit(h);
-         return status != 0 ? status : commit;
-       },
-       "INSERT INTO frame (iJobrunKeyRef, iJobtaskKeyRef, iFrameIndex, dCTime, iFileKeyRef, "
-       "iFileFrameIndex) VALUES (?, ?, ?, ?, ?, ?)",
-       [](sqlite3_stmt* s, int64_t i) {
-         const SAcquisitionKeys& k = Keys();
-         sqlite3_bind_int64(s, 1, k.run);
-         sqlite3_bind_int64(s, 2, k.task);
-         sqlite3_bind_int(s, 3, Frame(i));
-         sqlite3_bind_double(s, 4, 2460000.5 + i * 1e-5);
-         sqlite3_bind_int64(s, 5, k.file);
-         sqlite3_bind_int(s, 6, Frame(i));
-       }},
-      {"Loopindex_InsertMany",
-       [](uint32_t h, int64_t first, int n) {
-         const SAcquisitionKeys& k = Keys();
-         std::vector<SQeProjectDbRow_loopindex> rows;
-         rows.reserve(n);
-         for (int64_t i = first; i < first + n; ++i) {
-           rows.emplace_back(0, k.run, Frame(i), k.runloop, Frame(i % 96));
-         }
-         return QeProjectDb_Loopindex_InsertMany(h, rows);
-       },
-       "INSERT INTO loopindex (iJobrunKeyRef, iFrameIndex, iRunloopKeyRef, iLoopIndex) VALUES (?, "
-       "?, ?, ?)",
-       [](sqlite3_stmt* s, int64_t i) {
-         const SAcquisitionKeys& k = Keys();
-         sqlite3_bind_int64(s, 1, k.run);
-         sqlite3_bind_int(s, 2, Frame(i));
-         sqlite3_bind_int64(s, 3, k.runloop);
-         sqlite3_bind_int(s, 4, Frame(i % 96));
-       }},
-      {"Frametag_InsertMany",
-       [](uint32_t h, int64_t first, int n) {
-         const SAcquisitionKeys& k = Keys();
-         std::vector<SQeProjectDbRow_frametag> rows;
-         rows.reserve(n);
-         for (int64_t i = first; i < first + n; ++i) {
-           rows.emplace_back(0, k.run, k.firstLabel + i % kLabels, Frame(i));
-         }
-         return QeProjectDb_Frametag_InsertMany(h, rows);
-       },
-       "INSERT INTO frametag (iJobrunKeyRef, iTagdefKeyRef, iFrameIndex) VALUES (?, ?, ?)",
-       [](sqlite3_stmt* s, int64_t i) {
-         const SAcquisitionKeys& k = Keys();
-         sqlite3_bind_int64(s, 1, k.run);
-         sqlite3_bind_int64(s, 2, k.firstLabel + i % kLabels);
-         sqlite3_bind_int(s, 3, Frame(i));
-       }},
-      {"Frameprop_InsertMany",
-       [](uint32_t h, int64_t first, int n) {
-         const SAcquisitionKeys& k = Keys();
-         std::vector<SQeProjectDbRow_frameprop> rows;
-         rows.reserve(n);
-         for (int64_t i = first; i < first + n; ++i) {
-           rows.emplace_back(0, k.run, k.assayrun, k.firstQuantity + i % kQuantities, Frame(i),
-                             i * 0.25);
-         }
-         return QeProjectDb_Frameprop_InsertMany(h, rows);
-       },
-       "INSERT INTO frameprop (iJobrunKeyRef, iAssayrunKeyRef, iPropdefKeyRef, iFrameIndex, "
-       "dValue) VALUES (?, ?, ?, ?, ?)",
-       [](sqlite3_stmt* s, int64_t i) {
-         const SAcquisitionKeys& k = Keys();
-         sqlite3_bind_int64(s, 1, k.run);
-         sqlite3_bind_int64(s, 2, k.assayrun);
-         sqlite3_bind_int64(s, 3, k.firstQuantity + i % kQuantities);
-         sqlite3_bind_int(s, 4, Frame(i));
-         sqlite3_bind_double(s, 5, i * 0.25);
-       }},
-      {"Binobj_InsertMany",
-       [](uint32_t h, int64_t first, int n) {
-         const SAcquisitionKeys& k = Keys();
-         std::vector<SQeProjectDbRow_binobj> rows;
-         rows.reserve(n);
-         for (int64_t i = first; i < first + n; ++i) {
-           const int x = static_cast<int>(i % 1000);
-           rows.emplace_back(0, k.binframe, 0, Frame(i), x, x, x + 12, x + 9, 87);
-         }
-         return QeProjectDb_Binobj_InsertMany(h, rows);
-       },
-       "INSERT INTO binobj (iBinframeKeyRef, iTraceKeyRef, iBinObjId, iBBoxL, iBBoxT, iBBoxR, "
-       "iBBoxB, iPixelCount) VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
-       [](sqlite3_stmt* s, int64_t i) {
-         const SAcquisitionKeys& k = Keys();
-         const int x = static_cast<int>(i % 1000);
-         sqlite3_bind_int64(s, 1, k.binframe);
-         sqlite3_bind_null(s, 2);
-         sqlite3_bind_int(s, 3, Frame(i));
-         sqlite3_bind_int(s, 4, x);
-         sqlite3_bind_int(s, 5, x);
-         sqlite3_bind_int(s, 6, x + 12);
-         sqlite3_bind_int(s, 7, x + 9);
-         sqlite3_bind_int(s, 8, 87);
-       }},
-  };
-  return kinds;
+// The kinds of rows. Each says how row number i looks, how the library
+// writes a batch of them and how the raw API binds one to its statement.
+// Rows are made before the clock starts, for both sides.
+struct Frames {
+  using Row = SQeProjectDbRow_frame;
+  static constexpr const char* kName = "Frame_Insert";
+  static constexpr const char* kSql =
+      "INSERT INTO frame (iJobrunKeyRef, iJobtaskKeyRef, iFrameIndex, dCTime, iFileKeyRef, "
+      "iFileFrameIndex) VALUES (?, ?, ?, ?, ?, ?)";
+  static Row Make(int64_t i) {
+    const SAcquisitionKeys& k = Keys();
+    return Row(0, k.run, k.task, Frame(i), 2460000.5 + i * 1e-5, k.file, Frame(i));
+  }
+  // One Frame_Insert per row; in a transaction when asked.
+  static int Lib(uint32_t h, std::vector<Row>& rows, bool transaction = true) {
+    int status = transaction ? QeProjectDb_Db_TransactionBegin(h) : 0;
+    for (Row& r : rows) {
+      if (status != 0) break;
+      status = QeProjectDb_Frame_Insert(h, r.iJobrunKeyRef, r.iJobtaskKeyRef, r.iFrameIndex,
+                                        r.dCTime, r.iFileKeyRef, r.iFileFrameIndex, &r.iKey);
+    }
+    if (!transaction) return status;
+    const int commit = QeProjectDb_Db_TransactionCommit(h);
+    return status != 0 ? status : commit;
+  }
+  static void Bind(sqlite3_stmt* s, const Row& r) {
+    sqlite3_bind_int64(s, 1, r.iJobrunKeyRef);
+    sqlite3_bind_int64(s, 2, r.iJobtaskKeyRef);
+    sqlite3_bind_int(s, 3, r.iFrameIndex);
+    sqlite3_bind_double(s, 4, r.dCTime);
+    sqlite3_bind_int64(s, 5, r.iFileKeyRef);
+    sqlite3_bind_int(s, 6, r.iFileFrameIndex);
+  }
+};
+
+struct LoopIndices {
+  using Row = SQeProjectDbRow_loopindex;
+  static constexpr const char* kName = "Loopindex_InsertMany";
+  static constexpr const char* kSql =
+      "INSERT INTO loopindex (iJobrunKeyRef, iFrameIndex, iRunloopKeyRef, iLoopIndex) VALUES (?, "
+      "?, ?, ?)";
+  static Row Make(int64_t i) {
+    const SAcquisitionKeys& k = Keys();
+    return Row(0, k.run, Frame(i), k.runloop, Frame(i % 96));
+  }
+  static int Lib(uint32_t h, std::vector<Row>& rows) {
+    return QeProjectDb_Loopindex_InsertMany(h, rows);
+  }
+  static void Bind(sqlite3_stmt* s, const Row& r) {
+    sqlite3_bind_int64(s, 1, r.iJobrunKeyRef);
+    sqlite3_bind_int(s, 2, r.iFrameIndex);
+    sqlite3_bind_int64(s, 3, r.iRunloopKeyRef);
+    sqlite3_bind_int(s, 4, r.iLoopIndex);
+  }
+};
+
+struct FrameTags {
+  using Row = SQeProjectDbRow_frametag;
+  static constexpr const char* kName = "Frametag_InsertMany";
+  static constexpr const char* kSql =
+      "INSERT INTO frametag (iJobrunKeyRef, iTagdefKeyRef, iFrameIndex) VALUES (?, ?, ?)";
+  static Row Make(int64_t i) {
+    const SAcquisitionKeys& k = Keys();
+    return Row(0, k.run, k.firstLabel + i % kLabels, Frame(i));
+  }
+  static int Lib(uint32_t h, std::vector<Row>& rows) {
+    return QeProjectDb_Frametag_InsertMany(h, rows);
+  }
+  static void Bind(sqlite3_stmt* s, const Row& r) {
+    sqlite3_bind_int64(s, 1, r.iJobrunKeyRef);
+    sqlite3_bind_int64(s, 2, r.iTagdefKeyRef);
+    sqlite3_bind_int(s, 3, r.iFrameIndex);
+  }
+};
+
+struct FrameProps {
+  using Row = SQeProjectDbRow_frameprop;
+  static constexpr const char* kName = "Frameprop_InsertMany";
+  static constexpr const char* kSql =
+      "INSERT INTO frameprop (iJobrunKeyRef, iAssayrunKeyRef, iPropdefKeyRef, iFrameIndex, "
+      "dValue) VALUES (?, ?, ?, ?, ?)";
+  static Row Make(int64_t i) {
+    const SAcquisitionKeys& k = Keys();
+    return Row(0, k.run, k.assayrun, k.firstQuantity + i % kQuantities, Frame(i), i * 0.25);
+  }
+  static int Lib(uint32_t h, std::vector<Row>& rows) {
+    return QeProjectDb_Frameprop_InsertMany(h, rows);
+  }
+  static void Bind(sqlite3_stmt* s, const Row& r) {
+    sqlite3_bind_int64(s, 1, r.iJobrunKeyRef);
+    sqlite3_bind_int64(s, 2, r.iAssayrunKeyRef);
+    sqlite3_bind_int64(s, 3, r.iPropdefKeyRef);
+    sqlite3_bind_int(s, 4, r.iFrameIndex);
+    sqlite3_bind_double(s, 5, r.dValue);
+  }
+};
+
+struct BinaryObjects {
+  using Row = SQeProjectDbRow_binobj;
+  static constexpr const char* kName = "Binobj_InsertMany";
+  static constexpr const char* kSql =
+      "INSERT INTO binobj (iBinframeKeyRef, iTraceKeyRef, iBinObjId, iBBoxL, iBBoxT, iBBoxR, "
+      "iBBoxB, iPixelCount) VALUES (?, ?, ?, ?, ?, ?, ?, ?)";
+  static Row Make(int64_t i) {
+    const int x = static_cast<int>(i % 1000);
+    return Row(0, Keys().binframe, 0, Frame(i), x, x, x + 12, x + 9, 87);
+  }
+  static int Lib(uint32_t h, std::vector<Row>& rows) {
+    return QeProjectDb_Binobj_InsertMany(h, rows);
+  }
+  // A trace key of 0 is stored as NULL, as the library does.
+  static void Bind(sqlite3_stmt* s, const Row& r) {
+    sqlite3_bind_int64(s, 1, r.iBinframeKeyRef);
+    if (r.iTraceKeyRef == 0) {
+      sqlite3_bind_null(s, 2);
+    } else {
+      sqlite3_bind_int64(s, 2, r.iTraceKeyRef);
+    }
+    sqlite3_bind_int(s, 3, r.iBinObjId);
+    sqlite3_bind_int(s, 4, r.iBBoxL);
+    sqlite3_bind_int(s, 5, r.iBBoxT);
+    sqlite3_bind_int(s, 6, r.iBBoxR);
+    sqlite3_bind_int(s, 7, r.iBBoxB);
+    sqlite3_bind_int(s, 8, r.iPixelCount);
+  }
+};
+
+template <typename Kind>
+std::vector<typename Kind::Row> MakeRows(int64_t first, int n) {
+  std::vector<typename Kind::Row> rows;
+  rows.reserve(static_cast<size_t>(n));
+  for (int64_t i = first; i < first + n; ++i) rows.push_back(Kind::Make(i));
+  return rows;
 }
 
-// n rows through the raw API in one transaction (or one per row without).
-void RawInsert(sqlite3* db, RawStmt& insert, const SKind& kind, int64_t first, int n,
+// The rows through the raw API with one prepared statement, in one
+// transaction (or one per row without), keys written back as the library
+// does.
+template <typename Kind>
+void RawInsert(sqlite3* db, RawStmt& insert, std::vector<typename Kind::Row>& rows,
                bool transaction) {
   if (transaction) sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-  for (int64_t i = first; i < first + n; ++i) {
-    kind.rawBind(insert.Get(), i);
+  for (auto& row : rows) {
+    Kind::Bind(insert.Get(), row);
     if (sqlite3_step(insert.Get()) != SQLITE_DONE) Fail(sqlite3_errmsg(db));
-    benchmark::DoNotOptimize(sqlite3_last_insert_rowid(db));
+    row.iKey = sqlite3_last_insert_rowid(db);
     sqlite3_reset(insert.Get());
   }
-  if (transaction) {
-    if (sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-      Fail(sqlite3_errmsg(db));
-    }
+  if (transaction && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    Fail(sqlite3_errmsg(db));
   }
 }
 
 int BatchRows() { return Size(5000, 2000); }
 
-void LibBatch(benchmark::State& state, size_t which) {
-  const SKind& kind = Kinds().at(which);
+template <typename Kind>
+void LibBatch(benchmark::State& state) {
   LibConnection connection(FreshCopy());
   const int n = BatchRows();
   int64_t next = 0;
   for (auto _ : state) {
+    state.PauseTiming();
+    auto rows = MakeRows<Kind>(next, n);
+    state.ResumeTiming();
     const auto start = Clock::now();
-    Check(kind.lib(connection.Handle(), next, n), kind.name);
+    Check(Kind::Lib(connection.Handle(), rows), Kind::kName);
     state.SetIterationTime(Seconds(start));
     next += n;
   }
   state.SetItemsProcessed(next);
 }
 
-void RawBatch(benchmark::State& state, size_t which) {
-  const SKind& kind = Kinds().at(which);
+template <typename Kind>
+void RawBatch(benchmark::State& state) {
   RawDb db(FreshCopy());
-  RawStmt insert(db.Db(), kind.rawSql);
+  RawStmt insert(db.Db(), Kind::kSql);
   const int n = BatchRows();
   int64_t next = 0;
   for (auto _ : state) {
+    state.PauseTiming();
+    auto rows = MakeRows<Kind>(next, n);
+    state.ResumeTiming();
     const auto start = Clock::now();
-    RawInsert(db.Db(), insert, kind, next, n, true);
+    RawInsert<Kind>(db.Db(), insert, rows, true);
     state.SetIterationTime(Seconds(start));
     next += n;
   }
@@ -228,19 +249,15 @@ void RawBatch(benchmark::State& state, size_t which) {
 int AutocommitRows() { return Size(500, 200); }
 
 void LibAutocommit(benchmark::State& state) {
-  const SAcquisitionKeys& k = Keys();
   LibConnection connection(FreshCopy());
-  const uint32_t h = connection.Handle();
   const int n = AutocommitRows();
   int64_t next = 0;
   for (auto _ : state) {
+    state.PauseTiming();
+    auto rows = MakeRows<Frames>(next, n);
+    state.ResumeTiming();
     const auto start = Clock::now();
-    for (int64_t i = next; i < next + n; ++i) {
-      int64_t key = 0;
-      Check(QeProjectDb_Frame_Insert(h, k.run, k.task, Frame(i), 2460000.5 + i * 1e-5, k.file,
-                                     Frame(i), &key),
-            "Frame_Insert");
-    }
+    Check(Frames::Lib(connection.Handle(), rows, false), "Frame_Insert");
     state.SetIterationTime(Seconds(start));
     next += n;
   }
@@ -248,14 +265,16 @@ void LibAutocommit(benchmark::State& state) {
 }
 
 void RawAutocommit(benchmark::State& state) {
-  const SKind& kind = Kinds().front();
   RawDb db(FreshCopy());
-  RawStmt insert(db.Db(), kind.rawSql);
+  RawStmt insert(db.Db(), Frames::kSql);
   const int n = AutocommitRows();
   int64_t next = 0;
   for (auto _ : state) {
+    state.PauseTiming();
+    auto rows = MakeRows<Frames>(next, n);
+    state.ResumeTiming();
     const auto start = Clock::now();
-    RawInsert(db.Db(), insert, kind, next, n, false);
+    RawInsert<Frames>(db.Db(), insert, rows, false);
     state.SetIterationTime(Seconds(start));
     next += n;
   }
@@ -264,29 +283,39 @@ void RawAutocommit(benchmark::State& state) {
 
 // All of range(0) frames into an empty table, in one transaction.
 void LibScale(benchmark::State& state) {
-  const SKind& kind = Kinds().front();
-  const int rows = static_cast<int>(state.range(0));
+  const int n = static_cast<int>(state.range(0));
   for (auto _ : state) {
+    state.PauseTiming();
     LibConnection connection(FreshCopy());
+    auto rows = MakeRows<Frames>(0, n);
+    state.ResumeTiming();
     const auto start = Clock::now();
-    Check(kind.lib(connection.Handle(), 0, rows), kind.name);
+    Check(Frames::Lib(connection.Handle(), rows), "Frame_Insert");
     state.SetIterationTime(Seconds(start));
   }
-  state.SetItemsProcessed(state.iterations() * rows);
+  state.SetItemsProcessed(state.iterations() * n);
+}
+
+template <typename Kind>
+void RegisterPair(int batches) {
+  const std::string name = std::string("Ingest/") + Kind::kName;
+  benchmark::RegisterBenchmark((name + "/lib").c_str(), &LibBatch<Kind>)
+      ->Iterations(batches)
+      ->UseManualTime()
+      ->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark((name + "/raw").c_str(), &RawBatch<Kind>)
+      ->Iterations(batches)
+      ->UseManualTime()
+      ->Unit(benchmark::kMillisecond);
 }
 
 void Register() {
   const int batches = Size(40, 10);
-  for (size_t i = 0; i < Kinds().size(); ++i) {
-    const std::string name = std::string("Ingest/") + Kinds()[i].name;
-    for (auto [suffix, fn] : {std::pair{"/lib", &LibBatch}, std::pair{"/raw", &RawBatch}}) {
-      benchmark::RegisterBenchmark((name + suffix).c_str(),
-                                   [fn = fn, i](benchmark::State& state) { fn(state, i); })
-          ->Iterations(batches)
-          ->UseManualTime()
-          ->Unit(benchmark::kMillisecond);
-    }
-  }
+  RegisterPair<Frames>(batches);
+  RegisterPair<LoopIndices>(batches);
+  RegisterPair<FrameTags>(batches);
+  RegisterPair<FrameProps>(batches);
+  RegisterPair<BinaryObjects>(batches);
   const int autocommitBatches = Size(10, 5);
   benchmark::RegisterBenchmark("Autocommit/Frame_Insert/lib", &LibAutocommit)
       ->Iterations(autocommitBatches)
