@@ -11,10 +11,12 @@ clock named in RATIOS: CPU time where one thread does all the work (on a
 machine shared with other jobs it leaves out the moments the thread waited
 for a core, which fall on either side at random), wall-clock time where
 other threads or a child process work. A benchmark repeated
-(--benchmark_repetitions) counts by the median of its repetitions.
+(--benchmark_repetitions, in random order) counts by its fastest
+repetition: other jobs on the machine only ever slow a repetition down, so
+the fastest one is the least disturbed, for the library and the baseline
+alike.
 """
 import json
-import statistics
 import sys
 
 # label, subject, baseline, kind, clock of the verdict, target (op, value) or None.
@@ -80,23 +82,23 @@ def rate(run, clock):
     return per_wall if clock == "wall" else per_wall * run["real_time"] / run["cpu_time"]
 
 
-def median_rate(runs, key, clock):
+def best_rate(runs, key, clock):
     rates = [rate(r, clock) for r in repetitions(runs, key)]
     rates = [r for r in rates if r]
-    return statistics.median(rates) if rates else None
+    return max(rates) if rates else None
 
 
-def median_ms(runs, key):
+def best_ms(runs, key):
     reps = repetitions(runs, key)
     if not reps:
         return None
     scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
-    return statistics.median(r["real_time"] * scale[r.get("time_unit", "ns")] for r in reps)
+    return min(r["real_time"] * scale[r.get("time_unit", "ns")] for r in reps)
 
 
 def ratio_of(runs, subject, baseline, kind, clock):
-    s = median_rate(runs, subject, clock)
-    b = median_rate(runs, baseline, clock)
+    s = best_rate(runs, subject, clock)
+    b = best_rate(runs, baseline, clock)
     if not s or not b:
         return None
     return s / b if kind == "rate" else b / s
@@ -151,9 +153,9 @@ def main(paths):
         for spec in SPECIFIERS:
             cells = []
             for n in sizes:
-                ms = median_ms(runs, f"Search/{spec}/lib/runs:{n}")
+                ms = best_ms(runs, f"Search/{spec}/lib/runs:{n}")
                 cells.append(f"{ms:14.2f}" if ms is not None else f"{'-':>14}")
-            hand = median_ms(runs, f"Search/{spec}/hand/runs:{largest}")
+            hand = best_ms(runs, f"Search/{spec}/hand/runs:{largest}")
             value = ratio_of(runs, f"Search/{spec}/lib/runs:{largest}",
                              f"Search/{spec}/hand/runs:{largest}", "rate", "cpu")
             hand_text = f"{hand:8.2f}" if hand is not None else f"{'-':>8}"
@@ -170,7 +172,7 @@ def main(paths):
         print("ingest growth (Frame_Insert in one transaction into an empty table):")
         base = None
         for n in rows:
-            per_second = median_rate(runs, f"IngestScale/Frame_Insert/rows:{n}", "wall")
+            per_second = best_rate(runs, f"IngestScale/Frame_Insert/rows:{n}", "wall")
             per_row = 1e6 / per_second
             base = base or per_row
             print(f"  {n:>9} rows  {per_row:7.2f} us/row  x{per_row / base:.2f}")
