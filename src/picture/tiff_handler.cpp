@@ -2,6 +2,7 @@
 // bits with interleaved samples, in strips or tiles, are read directly; other
 // layouts of up to 8 bits (palette, YCbCr, 1/2/4-bit, separate planes) go
 // through libtiff's RGBA reader.
+#include <sys/stat.h>
 #include <tiffio.h>
 
 #include <algorithm>
@@ -16,6 +17,11 @@ namespace qe::picture {
 namespace {
 
 constexpr uint64_t kMaxFrameBytes = uint64_t{1} << 31;
+// No compression libtiff reads makes more than this many bytes of one stored
+// byte (deflate stays near 1000, LZW near 1400), so a page whose strips or
+// tiles hold too few bytes for its size is damaged.
+constexpr uint64_t kMaxExpansion = 65536;
+constexpr uint32_t kMaxStriles = 1u << 24;
 
 int SilentTiffMessage(TIFF*, void*, const char*, const char*, va_list) {
   // Corrupt files are reported by status; libtiff must not print to the host's stderr.
@@ -83,6 +89,24 @@ bool ReadLayout(TIFF* tif, SQeTiffLayout& layout) {
          static_cast<uint64_t>(layout.width) * layout.height <= kMaxFrameBytes;
 }
 
+// Whether the current page's stored strips or tiles could hold sampleBytes
+// of samples. Checked before a frame is allocated, so that a small damaged
+// file declaring a huge page costs no more memory than its data could fill.
+// Only the bytes of a strip or tile that lie inside the file count.
+bool StoredDataCanHold(TIFF* tif, const SQeTiffLayout& layout, uint64_t sampleBytes) {
+  struct stat st;
+  if (fstat(TIFFFileno(tif), &st) != 0 || st.st_size <= 0) return false;
+  const auto fileSize = static_cast<uint64_t>(st.st_size);
+  const uint32_t striles = layout.tiled ? TIFFNumberOfTiles(tif) : TIFFNumberOfStrips(tif);
+  if (striles == 0 || striles > kMaxStriles) return false;
+  uint64_t stored = 0;
+  for (uint32_t i = 0; i < striles && stored * kMaxExpansion < sampleBytes; ++i) {
+    const uint64_t offset = TIFFGetStrileOffset(tif, i);
+    if (offset < fileSize) stored += std::min(TIFFGetStrileByteCount(tif, i), fileSize - offset);
+  }
+  return stored * kMaxExpansion >= sampleBytes;
+}
+
 // Reads the interleaved samples of the current page, row after row.
 int ReadStrips(TIFF* tif, const SQeTiffLayout& layout, size_t rowBytes, uint8_t* out) {
   uint32_t rowsPerStrip = layout.height;
@@ -134,7 +158,10 @@ int ReadTiles(TIFF* tif, const SQeTiffLayout& layout, size_t rowBytes, uint8_t* 
 int DecodeDirect(TIFF* tif, const SQeTiffLayout& layout, SQeRaster8& raster) {
   const size_t spp = layout.samplesPerPixel;
   const uint64_t rowBytes64 = uint64_t{layout.width} * spp * layout.BytesPerSample();
-  if (rowBytes64 * layout.height > kMaxFrameBytes) return eQeUnusableFile;
+  if (rowBytes64 * layout.height > kMaxFrameBytes ||
+      !StoredDataCanHold(tif, layout, rowBytes64 * layout.height)) {
+    return eQeUnusableFile;
+  }
   const auto rowBytes = static_cast<size_t>(rowBytes64);
   std::vector<uint8_t> samples(rowBytes * layout.height);
   const int status = layout.tiled ? ReadTiles(tif, layout, rowBytes, samples.data())
@@ -172,6 +199,8 @@ int DecodeDirect(TIFF* tif, const SQeTiffLayout& layout, SQeRaster8& raster) {
 int DecodeRgba(TIFF* tif, const SQeTiffLayout& layout, SQeRaster8& raster) {
   char message[1024] = {};
   if (layout.bitsPerSample > 8 || !TIFFRGBAImageOK(tif, message)) return eQeUnusableFile;
+  const uint64_t rowBits = uint64_t{layout.width} * layout.samplesPerPixel * layout.bitsPerSample;
+  if (!StoredDataCanHold(tif, layout, (rowBits + 7) / 8 * layout.height)) return eQeUnusableFile;
   const size_t pixels = size_t{layout.width} * layout.height;
   std::vector<uint32_t> rgba(pixels);
   if (!TIFFReadRGBAImageOriented(tif, layout.width, layout.height, rgba.data(), ORIENTATION_TOPLEFT,

@@ -1,11 +1,16 @@
 // What the hostile and corrupt inputs found, each as one plain case.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string>
 
 #include "hostile/hostile_support.h"
 #include "qe/core/lite_variant.h"
+#include "qe/picture/image_file.h"
+#include "qe/picture/image_format.h"
+#include "qe/picture/pic_buf.h"
 #include "qe/projectdb/connection.h"
 #include "qe/projectdb/db.h"
 #include "qe/projectdb/records.h"
@@ -16,6 +21,18 @@
 
 namespace qe::hostile {
 namespace {
+
+// The peak resident memory of the process in kB (VmHWM); ResetPeakRss
+// starts it again from the memory in use now.
+long PeakRssKb() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmHWM:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
+  }
+  return -1;
+}
+void ResetPeakRss() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
 class FoundBugs : public ::testing::Test {
  protected:
@@ -125,6 +142,30 @@ TEST(FoundBugsUpgrade, ADamagedOlderFileIsRefusedUntouched) {
   const std::string before = FileDigest(path);
   EXPECT_EQ(QeProjectDb_Db_Upgrade(CQeStringW::FromUtf8(path), nullptr), SQLITE_CORRUPT);
   EXPECT_EQ(FileDigest(path), before);
+}
+
+// Found by fuzzing (out of memory): a 350-byte TIFF declaring a 16-bit page
+// of 65293 x 16393 pixels had its 2 GB frame allocated before the strips,
+// a few bytes each, failed to fill it. The page is now refused first.
+TEST(FoundBugsPicture, ASmallTiffDeclaringAHugePageIsRefusedBeforeItsFrameIsAllocated) {
+  qe::test::TempDir dir;
+  const std::string path = dir.File("huge.tif");
+  std::filesystem::copy_file(
+      std::filesystem::path(QE_SOURCE_DIR) / "fuzz/corpus/tiff/huge_page_few_bytes", path);
+  CQeImageFormatManager manager;
+  CQeRefCountPtr<IQeImageFormatHandler> handler;
+  ASSERT_EQ(manager.GetHandlerForFormatName(L"TIF", handler), 0);
+  CQeRefCountPtr<IQeInputImageFile> file;
+  ASSERT_EQ(handler->OpenInputFile(CQeStringW::FromUtf8(path), file), 0);
+  SQeImageInfo info{};
+  ASSERT_EQ(file->GetImageInfo(0, info), 0);
+  EXPECT_GT(uint64_t{info.uiWidth} * info.uiHeight, uint64_t{1} << 29);
+  CQePicBufOwner picture;
+  ASSERT_EQ(CQePicBufAPI::Reinit(picture.Get(), 64, 16, 8, 1), 0);
+  ResetPeakRss();
+  const long before = PeakRssKb();
+  EXPECT_EQ(file->ReadFrame(0, picture.Get()), -10);
+  EXPECT_LT(PeakRssKb() - before, 256 * 1024) << "kB more at the peak";
 }
 
 }  // namespace
