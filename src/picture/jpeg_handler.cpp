@@ -88,10 +88,12 @@ class CQeJpegInput final : public CQeInputImageFileBase {
     raster.height = static_cast<unsigned int>(TJSCALED(height_, scale));
     raster.components = gray_ ? 1 : 3;
     raster.data.assign(static_cast<size_t>(raster.width) * raster.height * raster.components, 0);
-    // A truncated stream decodes partly and reports a warning as failure.
+    // A damaged or truncated stream fails at its first warning: decoding
+    // the rest would only fill a picture that is not used (a few hundred
+    // bytes declaring 65000 x 65000 pixels took seconds).
     if (tjDecompress2(tj.get(), bytes_.data(), bytes_.size(), raster.data.data(),
                       static_cast<int>(raster.width), 0, static_cast<int>(raster.height),
-                      gray_ ? TJPF_GRAY : TJPF_RGB, 0) != 0) {
+                      gray_ ? TJPF_GRAY : TJPF_RGB, TJFLAG_STOPONWARNING) != 0) {
       return eQeUnusableFile;
     }
     return eQeOk;
