@@ -150,18 +150,18 @@ def main(paths):
         print("search (library's SQL vs a hand-written indexed query for the same rows):")
         print(f"{'specifier':10} " + " ".join(f"{'ms @' + str(n) + ' runs':>14}" for n in sizes) +
               f" {'hand ms':>8} {'ratio':>6}  query plan of the library's SQL")
-        for spec in SPECIFIERS:
+        for specifier in SPECIFIERS:
             cells = []
             for n in sizes:
-                ms = best_ms(runs, f"Search/{spec}/lib/runs:{n}")
+                ms = best_ms(runs, f"Search/{specifier}/lib/runs:{n}")
                 cells.append(f"{ms:14.2f}" if ms is not None else f"{'-':>14}")
-            hand = best_ms(runs, f"Search/{spec}/hand/runs:{largest}")
-            value = ratio_of(runs, f"Search/{spec}/lib/runs:{largest}",
-                             f"Search/{spec}/hand/runs:{largest}", "rate", "cpu")
+            hand = best_ms(runs, f"Search/{specifier}/hand/runs:{largest}")
+            value = ratio_of(runs, f"Search/{specifier}/lib/runs:{largest}",
+                             f"Search/{specifier}/hand/runs:{largest}", "rate", "cpu")
             hand_text = f"{hand:8.2f}" if hand is not None else f"{'-':>8}"
             shown = f"{value:6.2f}" if value is not None else f"{'-':>6}"
-            plan = label_of(runs, f"Search/{spec}/lib/runs:{largest}")
-            print(f"{spec:10} " + " ".join(cells) + f" {hand_text} {shown}  {plan}")
+            plan = label_of(runs, f"Search/{specifier}/lib/runs:{largest}")
+            print(f"{specifier:10} " + " ".join(cells) + f" {hand_text} {shown}  {plan}")
         print("(library: reading the text, making the SQL and running it; hand ms and ratio at")
         print(" the largest size; ratio = library throughput / hand-written by CPU time)")
 
