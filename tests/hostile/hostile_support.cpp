@@ -346,8 +346,7 @@ void Ctx::MayAdd(const std::string& table) { newRows_.insert(table); }
 CQeProjectThumbDb& Ctx::Thumbs() {
   if (!thumbs_) {
     formats_ = std::make_unique<CQeImageFormatManager>();
-    thumbs_ =
-        std::make_unique<CQeProjectThumbDb>(dir_.FileW("thumbs.db").c_str(), formats_.get(), 64);
+    thumbs_.emplace(dir_.FileW("thumbs.db").c_str(), formats_.get(), 64);
   }
   return *thumbs_;
 }

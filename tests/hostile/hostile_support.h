@@ -17,15 +17,16 @@
 #include <initializer_list>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "qe/core/string.h"
 #include "qe/projectdb/records/jobuser.h"
+#include "qe/thumbdb/project_thumb_db.h"
 #include "support/temp_dir.h"
 
-class CQeProjectThumbDb;
 class CQeImageFormatManager;
 
 namespace qe::hostile {
@@ -154,7 +155,13 @@ class Ctx {
   std::set<std::string> anyRow_, newRows_;
   std::set<std::pair<std::string, int64_t>> rows_;
   std::unique_ptr<CQeImageFormatManager> formats_;
-  std::unique_ptr<CQeProjectThumbDb> thumbs_;
+  // Final, so that destroying it is fine although the class's destructor
+  // is not virtual.
+  class CThumbs final : public CQeProjectThumbDb {
+   public:
+    using CQeProjectThumbDb::CQeProjectThumbDb;
+  };
+  std::optional<CThumbs> thumbs_;
 };
 
 // One exported function. signature is its declaration as the header writes
