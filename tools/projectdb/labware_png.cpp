@@ -1,12 +1,12 @@
 // Drawing a labware definition to scale into a PNG file.
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 #include <vector>
 
 #include "labware_tool.h"
 #include "qe/core/status.h"
 #include "qe/picture/drawing_surface.h"
+#include "shape_outline.h"
 
 namespace qe::cli::labware {
 namespace {
@@ -24,49 +24,6 @@ constexpr SQeColor kOutlineColor{40, 40, 40};
 constexpr SQeColor kWellColor{0, 90, 200};
 constexpr SQeColor kStickerColor{200, 120, 0};
 constexpr SQeColor kNameColor{0, 0, 0};
-
-// The corners of the shape's outline, in order, with its centre at `at`;
-// circles and rounded corners become short straight pieces.
-std::vector<Point> OutlinePoints(const SQeShape& shape, Point at) {
-  std::vector<Point> points;
-  auto arc = [&](Point centre, double radius, double from, double to, int pieces) {
-    for (int i = 0; i <= pieces; ++i) {
-      const double angle = from + (to - from) * i / pieces;
-      points.push_back(
-          {at.x + centre.x + radius * std::cos(angle), at.y + centre.y + radius * std::sin(angle)});
-    }
-  };
-  constexpr double pi = std::numbers::pi;
-  const CQeRectBase<double>& r = shape.rect;
-  switch (shape.eType) {
-    case eQeShapeCircle:
-      arc(shape.ptCenter, shape.dRadius, 0, 2 * pi, 96);
-      break;
-    case eQeShapeRectangle:
-      points = {{at.x + r.left, at.y + r.top},
-                {at.x + r.right, at.y + r.top},
-                {at.x + r.right, at.y + r.bottom},
-                {at.x + r.left, at.y + r.bottom},
-                {at.x + r.left, at.y + r.top}};
-      break;
-    case eQeShapeRoundedRectangle: {
-      const double k = shape.dRadius;
-      arc({r.right - k, r.top + k}, k, -pi / 2, 0, 12);
-      arc({r.right - k, r.bottom - k}, k, 0, pi / 2, 12);
-      arc({r.left + k, r.bottom - k}, k, pi / 2, pi, 12);
-      arc({r.left + k, r.top + k}, k, pi, 3 * pi / 2, 12);
-      points.push_back(points.front());
-      break;
-    }
-    case eQeShapePolygon:
-      for (const Point& p : shape.vectPoints) points.push_back({at.x + p.x, at.y + p.y});
-      if (!points.empty()) points.push_back(points.front());
-      break;
-    default:
-      break;
-  }
-  return points;
-}
 
 void Grow(CQeRectBase<double>& bound, bool& any, const CQeRectBase<double>& r) {
   if (!any) {
@@ -93,14 +50,15 @@ struct Mapping {
   }
 };
 
-void DrawPolyline(CQeDrawingSurface& surface, const Mapping& map, const std::vector<Point>& points,
-                  SQeColor color) {
+void DrawOutline(CQeDrawingSurface& surface, const Mapping& map, const std::vector<Point>& points,
+                 SQeColor color) {
   if (points.size() < 2) return;
   surface.SetPenColor(color);
   surface.MoveTo(map.X(points[0].x), map.Y(points[0].y));
   for (size_t i = 1; i < points.size(); ++i) surface.LineTo(map.X(points[i].x), map.Y(points[i].y));
+  surface.LineTo(map.X(points[0].x), map.Y(points[0].y));
   // LineTo leaves out its last pixel.
-  surface.SetPixel(map.X(points.back().x), map.Y(points.back().y), color);
+  surface.SetPixel(map.X(points[0].x), map.Y(points[0].y), color);
 }
 
 // Where the elements lie, and the longest name and the smallest pitch.
@@ -169,12 +127,12 @@ int DrawPng(const IQeElementHolder& holder, const CQeStringW& title, const CQeSt
   const int height = map.Y(bound.bottom) + kMargin + kScaleHeight;
   CQeDrawingSurface surface(std::max(width, 200), height);
 
-  if (!outline.IsEmpty()) DrawPolyline(surface, map, OutlinePoints(outline, {0, 0}), kOutlineColor);
+  if (!outline.IsEmpty()) DrawOutline(surface, map, ShapeOutline(outline, {0, 0}), kOutlineColor);
   if (hasSticker) {
     SQeShape box;
     box.eType = eQeShapeRectangle;
     box.rect = sticker;
-    DrawPolyline(surface, map, OutlinePoints(box, {0, 0}), kStickerColor);
+    DrawOutline(surface, map, ShapeOutline(box, {0, 0}), kStickerColor);
   }
 
   // Names as large as the well and its pitch allow.
@@ -197,7 +155,7 @@ int DrawPng(const IQeElementHolder& holder, const CQeStringW& title, const CQeSt
     const Point& c = elements.centres[i];
     const CQeLayoutElement* element = holder.GetElement(static_cast<uint32_t>(i));
     if (element && element->HasActiveArea()) {
-      DrawPolyline(surface, map, OutlinePoints(element->GetActiveArea(), c), kWellColor);
+      DrawOutline(surface, map, ShapeOutline(element->GetActiveArea(), c), kWellColor);
     }
     const SQeRect cell{map.X(c.x) - half, map.Y(c.y) - half, map.X(c.x) + half, map.Y(c.y) + half};
     surface.DrawText(elements.names[i], cell, eQeDtCenter | eQeDtVCenter);

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <numbers>
 
 #include "plate_map.h"
 #include "qe/core/status.h"
+#include "shape_outline.h"
 
 namespace qe::cli::platemap {
 namespace {
@@ -79,46 +79,6 @@ CQeStringW Number(double value) {
     std::snprintf(text, sizeof text, "%.2g", value);
   }
   return CQeStringW::FromUtf8(text);
-}
-
-// The corners of a shape centred at `at`, in micrometres; curves become
-// short straight pieces.
-std::vector<Point> ShapePoints(const SQeShape& shape, Point at) {
-  std::vector<Point> points;
-  auto arc = [&](Point centre, double radius, double from, double to, int pieces) {
-    for (int i = 0; i <= pieces; ++i) {
-      const double a = from + (to - from) * i / pieces;
-      points.push_back(
-          {at.x + centre.x + radius * std::cos(a), at.y + centre.y + radius * std::sin(a)});
-    }
-  };
-  constexpr double pi = std::numbers::pi;
-  const CQeRectBase<double>& r = shape.rect;
-  switch (shape.eType) {
-    case eQeShapeCircle:
-      arc(shape.ptCenter, shape.dRadius, 0, 2 * pi, 72);
-      break;
-    case eQeShapeRectangle:
-      points = {{at.x + r.left, at.y + r.top},
-                {at.x + r.right, at.y + r.top},
-                {at.x + r.right, at.y + r.bottom},
-                {at.x + r.left, at.y + r.bottom}};
-      break;
-    case eQeShapeRoundedRectangle: {
-      const double k = shape.dRadius;
-      arc({r.right - k, r.top + k}, k, -pi / 2, 0, 8);
-      arc({r.right - k, r.bottom - k}, k, 0, pi / 2, 8);
-      arc({r.left + k, r.bottom - k}, k, pi / 2, pi, 8);
-      arc({r.left + k, r.top + k}, k, pi, 3 * pi / 2, 8);
-      break;
-    }
-    case eQeShapePolygon:
-      for (const Point& p : shape.vectPoints) points.push_back({at.x + p.x, at.y + p.y});
-      break;
-    default:
-      break;
-  }
-  return points;
 }
 
 // Micrometres of the plate to pixels of the picture.
@@ -266,7 +226,7 @@ int DrawPlateMap(const CQeWellplate& plate, const Map& map, const std::string& f
                    SQeRect{kMargin, kMargin + 26, width - kMargin, kMargin + 36}, eQeDtLeft);
 
   if (hasOutline) {
-    const std::vector<SQePoint> body = m.Pixels(ShapePoints(outline, {0, 0}));
+    const std::vector<SQePoint> body = m.Pixels(ShapeOutline(outline, {0, 0}));
     surface.FillPolygon(body, kPlateBody);
     Polyline(surface, body, kPlateEdge);
   }
@@ -283,7 +243,7 @@ int DrawPlateMap(const CQeWellplate& plate, const Map& map, const std::string& f
     double x = 0, y = 0;
     const CQeLayoutElement* element = plate.GetElement(i);
     if (plate.GetElementPosition(&x, &y, i) != 0 || !element || !element->HasActiveArea()) continue;
-    const std::vector<SQePoint> shape = m.Pixels(ShapePoints(element->GetActiveArea(), {x, y}));
+    const std::vector<SQePoint> shape = m.Pixels(ShapeOutline(element->GetActiveArea(), {x, y}));
     const std::optional<double> value = i < map.wells.size() ? map.wells[i] : std::nullopt;
     if (!value) {
       surface.FillPolygon(shape, kPaper);
