@@ -19,7 +19,8 @@ constexpr int kScaleHeight = 30;  // pixels below it for the scale bar
 constexpr double kMinPixelsPerMm = 10;
 constexpr int kSmallestDrawing = 600;  // pixels along the longer side of small labware
 constexpr double kMaxPixelsPerMm = 40;
-constexpr int kMaxPixels = 4000;  // neither side of the image grows beyond this
+constexpr int kMaxPixels = 4000;         // neither side of the image grows beyond this
+constexpr double kSingleNameCell = 400;  // pixels for the name of a dish's or slide's element
 constexpr SQeColor kOutlineColor{40, 40, 40};
 constexpr SQeColor kWellColor{0, 90, 200};
 constexpr SQeColor kStickerColor{200, 120, 0};
@@ -136,10 +137,19 @@ int DrawPng(const IQeElementHolder& holder, const CQeStringW& title, const CQeSt
   }
 
   // Names as large as the well and its pitch allow.
-  const double pitchPx = elements.pitch > 0 ? elements.pitch * map.pixelsPerMm / 1000 : 1e9;
   const CQeLayoutElement* first = holder.GetElement(0);
-  const double wellPx =
-      first && first->Width() > 0 ? first->Width() * map.pixelsPerMm / 1000 : pitchPx;
+  const double elementPx =
+      first && first->Width() > 0 ? first->Width() * map.pixelsPerMm / 1000 : 0;
+  // A single element has no neighbours: its name gets a cell as wide as the
+  // element, at least kSingleNameCell pixels and never narrower than the
+  // name itself, which was cut at both ends before.
+  const double pitchPx =
+      elements.pitch > 0
+          ? elements.pitch * map.pixelsPerMm / 1000
+          : std::max(
+                {elementPx, kSingleNameCell,
+                 static_cast<double>(elements.longestName * CQeDrawingSurface::kGlyphWidth + 4)});
+  const double wellPx = elementPx > 0 ? elementPx : pitchPx;
   const double room = std::min(pitchPx, std::max(wellPx, pitchPx * 0.6)) - 2;
   int scale = 1;
   while (scale < 4 && elements.longestName > 0 &&
@@ -150,7 +160,7 @@ int DrawPng(const IQeElementHolder& holder, const CQeStringW& title, const CQeSt
   }
   surface.SetTextScale(scale);
   surface.SetTextColor(kNameColor);
-  const int half = static_cast<int>(pitchPx < 1e8 ? pitchPx / 2 : 200);
+  const int half = static_cast<int>(pitchPx / 2);
   for (size_t i = 0; i < elements.centres.size(); ++i) {
     const Point& c = elements.centres[i];
     const CQeLayoutElement* element = holder.GetElement(static_cast<uint32_t>(i));
