@@ -6,9 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <list>
+#include <utility>
 #include <vector>
 
 #include "projectdb/search_test_util.h"
+#include "qe/projectdb/connection.h"
+#include "qe/projectdb/records.h"
 
 namespace {
 
@@ -16,43 +20,93 @@ using qe::test::UtcMidnightJdn;
 
 class SearchDbQuery : public ::testing::Test {
  protected:
+  // Rows written through the record API; afterwards the modification times
+  // (which the API stamps with the present) are set to fixed days.
   void SetUp() override {
     ASSERT_EQ(db_.created(), 0);
-    const std::string rows = fmt::format(
-        "INSERT INTO project(iKey, dCTime, dMTime, wszUuid, wszName, wszFolderName) VALUES "
-        "(1, 0, 0, 'p1', 'Screening', 'Screening'), (2, 0, 0, 'p2', 'Other', 'Other');"
-        "INSERT INTO jobdef(iKey, iProjKeyRef, iDefType, iState, iProgress, dCTime, dMTime, "
-        "wszUuid, wszName) VALUES (1, 1, 0, 0, 0, 0, {mar1}, 'd1', 'Cell count'),"
-        "(2, 1, 0, 0, 0, 0, {apr1}, 'd2', 'Mitosis screen'),"
-        "(3, 2, 0, 0, 0, 0, {may1}, 'd3', 'O''Neil assay');"
-        "INSERT INTO jobrun(iKey, iProjKeyRef, iJobdefKeyRef, iFinishFlags, dCTime, dMTime, "
-        "wszUuid, wszName) VALUES (1, 1, 1, 0, 0, {mar2noon}, 'r1', 'run alpha'),"
-        "(2, 1, 1, 0, 0, {mar5}, 'r2', 'run beta'),"
-        "(3, 1, 2, 0, 0, {apr2}, 'r3', 'screen run 1'),"
-        "(4, 1, 2, 0, 0, NULL, 'r4', 'screen run 2'),"
-        "(5, 2, 3, 0, 0, {may3at10}, 'r5', 'Bob''s run');"
-        "INSERT INTO assayrun(iKey, iJobrunKeyRef, wszUuid, wszName, dCTime) VALUES "
-        "(1, 3, 'a1', 'Nuclei segmentation', 0), (2, 5, 'a2', 'Segmentation 100%', 0);"
-        "INSERT INTO plateinfo(iKey, iJobrunKeyRef, wszName, wszBarcode) VALUES "
-        "(1, 3, 'Plate A', 'BC-001'), (2, 4, 'Plate B', 'BC-002');"
-        "INSERT INTO tagdef(iKey, wszTagsetName, wszName) VALUES (10, 'frame', 'DAPI'),"
-        "(11, 'frame', 'GFP'), (12, 'proj', 'urgent'), (13, 'frame', 'O''Brien tag'),"
-        "(14, 'proj', 'archived');"
-        "INSERT INTO frame(iJobrunKeyRef, iFrameIndex, dCTime) VALUES (1, 0, 0), (1, 1, 0),"
-        "(2, 0, 0), (3, 0, 0), (5, 0, 0);"
-        "INSERT INTO frametag(iJobrunKeyRef, iTagdefKeyRef, iFrameIndex) VALUES (1, 10, 0),"
-        "(1, 11, 1), (2, 11, 0), (5, 13, 0);"
-        "INSERT INTO propdef(iKey, wszPropsetName, wszName, wszUnit) VALUES "
-        "(1, 'Morphology', 'Area', 'um2'), (2, 'Intensities', 'Intensity', '');"
-        "INSERT INTO frameprop(iJobrunKeyRef, iAssayrunKeyRef, iPropdefKeyRef, iFrameIndex, "
-        "dValue) VALUES (1, NULL, 1, 0, 5.0), (3, 1, 2, 0, 7.0);"
-        "INSERT INTO jobdeftag(iJobdefKeyRef, iTagdefKeyRef) VALUES (2, 12);"
-        "INSERT INTO projtag(iProjKeyRef, iTagdefKeyRef) VALUES (1, 14), (2, 12);",
-        fmt::arg("mar1", mar1_), fmt::arg("apr1", apr1_), fmt::arg("may1", may1_),
-        fmt::arg("mar2noon", mar2noon_), fmt::arg("mar5", mar5_), fmt::arg("apr2", apr2_),
-        fmt::arg("may3at10", may3at10_));
-    ASSERT_EQ(db_.Exec(rows), "");
+    const uint32_t h = QeProjectDb_Db_Connect(CQeStringW::FromUtf8(db_.path()));
+    ASSERT_NE(h, 0u);
+    Fill(h);
+    QeProjectDb_Db_Disconnect(h);
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_EQ(db_.Exec(fmt::format(
+                  "UPDATE jobdef SET dMTime=CASE iKey WHEN 1 THEN {} WHEN 2 THEN {} ELSE {} END;"
+                  "UPDATE jobrun SET dMTime=CASE iKey WHEN 1 THEN {} WHEN 2 THEN {} WHEN 3 THEN "
+                  "{} WHEN 4 THEN NULL ELSE {} END;",
+                  mar1_, apr1_, may1_, mar2noon_, mar5_, apr2_, may3at10_)),
+              "");
   }
+
+#define QE_OK(call) ASSERT_EQ((call), 0) << #call
+  void Fill(uint32_t h) {
+    int64_t proj[2] = {};
+    QE_OK(QeProjectDb_Proj_Insert(h, L"Screening", L"", L"Screening", &proj[0]));
+    QE_OK(QeProjectDb_Proj_Insert(h, L"Other", L"", L"Other", &proj[1]));
+    const wchar_t* const jobdefNames[] = {L"Cell count", L"Mitosis screen", L"O'Neil assay"};
+    int64_t program[3] = {};
+    int64_t task[3] = {};
+    for (int i = 0; i < 3; ++i) {
+      int64_t jobdef = 0;
+      QE_OK(QeProjectDb_Jobdef_Insert(h, proj[i / 2], 0, 0, jobdefNames[i], L"", 0, &jobdef));
+      ASSERT_EQ(jobdef, i + 1);
+      QE_OK(QeProjectDb_Jobprogram_Insert(h, jobdef, L"", &program[i]));
+      QE_OK(QeProjectDb_Jobtask_Insert(h, program[i], 0, 0, 0, L"Capture",
+                                       SQeProjectDbJobTaskState(), nullptr, &task[i]));
+    }
+    // Runs 1 to 5: (job definition, name).
+    const std::pair<int, const wchar_t*> runs[] = {{1, L"run alpha"},
+                                                   {1, L"run beta"},
+                                                   {2, L"screen run 1"},
+                                                   {2, L"screen run 2"},
+                                                   {3, L"Bob's run"}};
+    for (int i = 0; i < 5; ++i) {
+      const int d = runs[i].first;
+      const int64_t p = proj[(d - 1) / 2];
+      SQeProjectDbRow_jobrun run;
+      SQeProjectDbRow_project project;
+      QE_OK(QeProjectDb_Proj_GetOne(h, p, project));
+      QE_OK(QeProjectDb_Jobrun_Insert(h, p, QeProjectDb_Proj_MakeAbsPath(h, project.wszFolderName),
+                                      d, program[d - 1], 0, runs[i].second, L"", &run, nullptr));
+      ASSERT_EQ(run.iKey, i + 1);
+    }
+    QE_OK(QeProjectDb_Assayrun_Insert(h, 3, task[1], task[1], L"a1", L"Nuclei segmentation", 0,
+                                      nullptr));
+    QE_OK(QeProjectDb_Assayrun_Insert(h, 5, task[2], task[2], L"a2", L"Segmentation 100%", 0,
+                                      nullptr));
+    std::list<SQeProjectDbRow_wellplateconfiguration> configs(1);
+    configs.front().wszUuid = L"c1";
+    QE_OK(QeProjectDb_Wellplateconfig_InsertMany(h, configs));
+    std::list<SQeProjectDbRow_wellplatename> names(1);
+    names.front().wszUuid = L"n1";
+    names.front().iWellplateconfigKeyRef = configs.front().iKey;
+    QE_OK(QeProjectDb_Wellplatename_InsertMany(h, names));
+    const int64_t plate = names.front().iKey;
+    QE_OK(QeProjectDb_Plateinfo_Insert(h, 3, plate, L"Plate A", L"BC-001", L"", nullptr));
+    QE_OK(QeProjectDb_Plateinfo_Insert(h, 4, plate, L"Plate B", L"BC-002", L"", nullptr));
+    int64_t dapi = 0, gfp = 0, urgent = 0, obrien = 0, archived = 0;
+    QE_OK(QeProjectDb_Tagdef_Insert(h, L"frame", L"DAPI", L"", &dapi));
+    QE_OK(QeProjectDb_Tagdef_Insert(h, L"frame", L"GFP", L"", &gfp));
+    QE_OK(QeProjectDb_Tagdef_Insert(h, L"proj", L"urgent", L"", &urgent));
+    QE_OK(QeProjectDb_Tagdef_Insert(h, L"frame", L"O'Brien tag", L"", &obrien));
+    QE_OK(QeProjectDb_Tagdef_Insert(h, L"proj", L"archived", L"", &archived));
+    for (const auto& [run, index] : {std::pair{1, 0}, {1, 1}, {2, 0}, {3, 0}, {5, 0}}) {
+      QE_OK(QeProjectDb_Frame_Insert(h, run, 0, index, 0.0, 0, 0, nullptr));
+    }
+    QE_OK(QeProjectDb_Frametag_Insert(h, 1, dapi, 0, nullptr));
+    QE_OK(QeProjectDb_Frametag_Insert(h, 1, gfp, 1, nullptr));
+    QE_OK(QeProjectDb_Frametag_Insert(h, 2, gfp, 0, nullptr));
+    QE_OK(QeProjectDb_Frametag_Insert(h, 5, obrien, 0, nullptr));
+    int64_t area = 0, intensity = 0;
+    QE_OK(QeProjectDb_Propdef_Insert(h, L"Morphology", L"Area", L"um2", L"", &area));
+    QE_OK(QeProjectDb_Propdef_Insert(h, L"Intensities", L"Intensity", L"", L"", &intensity));
+    std::vector<SQeProjectDbRow_frameprop> values = {{0, 1, 0, area, 0, 5.0},
+                                                     {0, 3, 1, intensity, 0, 7.0}};
+    QE_OK(QeProjectDb_Frameprop_InsertMany(h, values));
+    QE_OK(QeProjectDb_Jobdeftag_Insert(h, 2, urgent, nullptr));
+    QE_OK(QeProjectDb_Projtag_Insert(h, proj[0], archived, nullptr));
+    QE_OK(QeProjectDb_Projtag_Insert(h, proj[1], urgent, nullptr));
+  }
+#undef QE_OK
 
   // The rows of a search: (job definition key, run key) in result order.
   std::vector<std::vector<long long>> Rows(const std::wstring& text) {
