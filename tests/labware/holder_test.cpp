@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 
 #include "qe/core/status.h"
 #include "qe/labware/single_element_holder.h"
@@ -9,6 +10,7 @@
 namespace {
 
 using Rect = CQeRectBase<double>;
+using XY = std::pair<double, double>;
 
 // The standard 96-well plate of the built-in catalogue.
 CQeWellplate Plate96() {
@@ -21,26 +23,22 @@ TEST(Wellplate, FullConstructorPutsTheFirstWellAtTheOrigin) {
   const CQeWellplate plate = Plate96();
   double x = -1, y = -1;
   ASSERT_EQ(plate.GetElementPosition(&x, &y, 0u, 0u), eQeOk);
-  EXPECT_EQ(x, 0);
-  EXPECT_EQ(y, 0);
+  EXPECT_EQ(XY(x, y), XY(0, 0));
   ASSERT_EQ(plate.GetElementPosition(&x, &y, 7u, 11u), eQeOk);
-  EXPECT_EQ(x, 11 * 9000);
-  EXPECT_EQ(y, 7 * 9000);
+  EXPECT_EQ(XY(x, y), XY(11 * 9000, 7 * 9000));
   ASSERT_EQ(plate.GetElementPosition(&x, &y, 13u), eQeOk);  // B02
-  EXPECT_EQ(x, 9000);
-  EXPECT_EQ(y, 9000);
+  EXPECT_EQ(XY(x, y), XY(9000, 9000));
   SQeShape outline;
   ASSERT_EQ(plate.GetShape(outline), eQeOk);
   EXPECT_EQ(outline.rect, Rect(-14380, -11240, 127760 - 14380, 85470 - 11240));
   EXPECT_EQ(plate.GetElementCount(), 96u);
-  EXPECT_FALSE(plate.IsEmpty());
-}
-
-TEST(Wellplate, NegativeSizeStillGivesAnOrderedOutline) {
-  const CQeWellplate plate(L"u", eQeNamingModeAlongRows, eQeNamingNumbers, eQeNamingNumbers, 2, 1,
-                           100, 100, -500, 300, 100, 50, CQeLayoutElement(SQeShape(10)));
-  SQeShape outline;
-  ASSERT_EQ(plate.GetShape(outline), eQeOk);
+  Rect wells;
+  ASSERT_EQ(plate.GetElementBoundRect(wells), eQeOk);
+  EXPECT_EQ(wells, Rect(-2285, -2285, 11 * 9000 + 2285, 7 * 9000 + 2285));
+  // A negative size still gives an ordered outline.
+  const CQeWellplate odd(L"u", eQeNamingModeAlongRows, eQeNamingNumbers, eQeNamingNumbers, 2, 1,
+                         100, 100, -500, 300, 100, 50, CQeLayoutElement(SQeShape(10)));
+  ASSERT_EQ(odd.GetShape(outline), eQeOk);
   EXPECT_EQ(outline.rect, Rect(-600, -50, -100, 250));
 }
 
@@ -50,29 +48,18 @@ TEST(Wellplate, OutOfRangePositionsLeaveOutputsUntouched) {
   EXPECT_EQ(plate.GetElementPosition(&x, &y, 0u, 12u), eQeNotFound);
   EXPECT_EQ(plate.GetElementPosition(&x, &y, 8u, 0u), eQeNotFound);
   EXPECT_EQ(plate.GetElementPosition(&x, &y, 96u), eQeNotFound);
-  EXPECT_EQ(x, 42);
-  EXPECT_EQ(y, 43);
-  // Null outputs are allowed.
-  EXPECT_EQ(plate.GetElementPosition(nullptr, &y, 1u, 1u), eQeOk);
+  EXPECT_EQ(XY(x, y), XY(42, 43));
+  EXPECT_EQ(plate.GetElementPosition(nullptr, &y, 1u, 1u), eQeOk);  // null outputs are allowed
   EXPECT_EQ(y, 9000);
   EXPECT_EQ(plate.GetElement(95), &plate.GetWell());
   EXPECT_EQ(plate.GetElement(96), nullptr);
-}
 
-TEST(Wellplate, EditablePlacesWellsWithoutOffsets) {
-  const CQeWellplateEditable plate(Plate96());
-  double x = 0, y = 0;
-  ASSERT_EQ(plate.GetElemPosition(&x, &y, 7, 11), eQeOk);
-  EXPECT_EQ(x, -14380 + 11 * 9000);
-  EXPECT_EQ(y, -11240 + 7 * 9000);
+  const CQeWellplateEditable editable(plate);
+  ASSERT_EQ(editable.GetElemPosition(&x, &y, 7, 11), eQeOk);  // without the offsets
+  EXPECT_EQ(XY(x, y), XY(-14380 + 11 * 9000, -11240 + 7 * 9000));
   x = y = 5;
-  EXPECT_EQ(plate.GetElemPosition(&x, &y, 8, 0), eQeNotFound);
-  EXPECT_EQ(x, 5);
-  std::unique_ptr<IQeElementHolder> copy(plate.Copy());
-  auto* editable = static_cast<CQeWellplateEditable*>(copy->GetInterface(L"CQeWellplateEditable"));
-  ASSERT_NE(editable, nullptr);
-  EXPECT_TRUE(editable->EqualWellplate(plate));
-  EXPECT_NE(copy->GetInterface(L"CQeWellplate"), nullptr);
+  EXPECT_EQ(editable.GetElemPosition(&x, &y, 8, 0), eQeNotFound);
+  EXPECT_EQ(XY(x, y), XY(5, 5));
 }
 
 TEST(Wellplate, SetElementCountWithAZeroEmptiesTheGrid) {
@@ -80,10 +67,8 @@ TEST(Wellplate, SetElementCountWithAZeroEmptiesTheGrid) {
   EXPECT_EQ(plate.SetElementCount(0, 12), eQeFailed);
   uint32_t rows = 9, cols = 9;
   plate.GetElementCount(&rows, &cols);
-  EXPECT_EQ(rows, 0u);
-  EXPECT_EQ(cols, 0u);
+  EXPECT_EQ(rows + cols, 0u);
   EXPECT_TRUE(plate.IsEmpty());
-  EXPECT_EQ(plate.GetElementCount(), 0u);
   EXPECT_EQ(plate.GetElement(0), nullptr);
   EXPECT_EQ(plate.GetElementName(0), L"");
   EXPECT_EQ(plate.SetElementCount(16, 24), eQeOk);
@@ -108,37 +93,23 @@ TEST(Wellplate, ElementNamesByPartAndIndex) {
   EXPECT_EQ(plate.GetElementName(1, 0, 7), L"13");
 }
 
-TEST(Wellplate, ElementBoundRectSpansFirstToLastWell) {
-  Rect r;
-  ASSERT_EQ(Plate96().GetElementBoundRect(r), eQeOk);
-  EXPECT_EQ(r, Rect(-2285, -2285, 11 * 9000 + 2285, 7 * 9000 + 2285));
-}
-
-TEST(Wellplate, EqualityIgnoresOnlyTheUuid) {
-  CQeWellplate a = Plate96();
+TEST(Wellplate, EqualityIgnoresOnlyTheUuidAndSimilarityHasATolerance) {
+  const CQeWellplate a = Plate96();
   CQeWellplate b = Plate96();
   b.SetUuid(L"another");
   EXPECT_TRUE(a.EqualWellplate(b));
   b.SetModelName(L"3369");
   EXPECT_FALSE(a.EqualWellplate(b));
-  b = Plate96();
-  b.SetDistance(9000, 9000.5);
+  EXPECT_TRUE(a.SimilarWellplate(b, 1));  // names do not count
+  b.SetDistance(9050, 9000);
   EXPECT_FALSE(a.EqualWellplate(b));
+  EXPECT_TRUE(a.SimilarWellplate(b, 100));
+  EXPECT_FALSE(a.SimilarWellplate(b, 50));
   b = Plate96();
   CQeLayoutElement well(SQeShape(2285));
   well.SetRestrictionEdge(100);  // wells compare as shapes only
   b.SetWell(well);
   EXPECT_TRUE(a.EqualWellplate(b));
-}
-
-TEST(Wellplate, SimilarityWithinTolerance) {
-  const CQeWellplate a = Plate96();
-  CQeWellplate b = Plate96();
-  b.SetModelName(L"other");
-  b.SetDistance(9050, 9000);
-  EXPECT_TRUE(a.SimilarWellplate(b, 100));
-  EXPECT_FALSE(a.SimilarWellplate(b, 50));
-  b = Plate96();
   b.SetWell(CQeLayoutElement(SQeShape(2285 + 99)));
   EXPECT_TRUE(a.SimilarWellplate(b, 100));
   b.SetWell(CQeLayoutElement(SQeShape(4570, 4570)));
@@ -147,9 +118,8 @@ TEST(Wellplate, SimilarityWithinTolerance) {
   b.SetElementCount(8, 11);
   EXPECT_FALSE(a.SimilarWellplate(b, 100));
   // Rounded wells are never similar, not even to themselves.
-  CQeWellplate rounded = Plate96();
-  rounded.SetWell(CQeLayoutElement(SQeShape(3000, 3000, 200)));
-  EXPECT_FALSE(rounded.SimilarWellplate(rounded, 100));
+  b.SetWell(CQeLayoutElement(SQeShape(3000, 3000, 200)));
+  EXPECT_FALSE(b.SimilarWellplate(b, 100));
 }
 
 TEST(Wellplate, DescriptionListsNamesCountAndWell) {
@@ -166,16 +136,18 @@ TEST(Wellplate, DescriptionListsNamesCountAndWell) {
 }
 
 TEST(Wellplate, InterfaceQueriesAndCopies) {
-  CQeWellplate plate = Plate96();
-  IQeElementHolder* holder = &plate;
+  CQeWellplateEditable editable(Plate96());
+  IQeElementHolder* holder = &editable;
   EXPECT_EQ(holder->GetInterface(L"CQeWellplate"), holder);
+  EXPECT_EQ(holder->GetInterface(L"CQeWellplateEditable"), holder);
   EXPECT_EQ(holder->GetInterface(L"CQeSingleElementHolder"), nullptr);
-  EXPECT_EQ(holder->GetInterface(L"CQeWellplateEditable"), nullptr);
+  CQeWellplate plain = Plate96();
+  EXPECT_EQ(plain.GetInterface(L"CQeWellplateEditable"), nullptr);
   IQeElementHolder* copy = holder->Copy();
+  ASSERT_NE(copy->GetInterface(L"CQeWellplateEditable"), nullptr);  // copies keep their class
   auto* copied = static_cast<CQeWellplate*>(copy->GetInterface(L"CQeWellplate"));
-  ASSERT_NE(copied, nullptr);
-  EXPECT_TRUE(copied->EqualWellplate(plate));
-  EXPECT_EQ(copied->GetUuid(), plate.GetUuid());
+  EXPECT_TRUE(copied->EqualWellplate(editable));
+  EXPECT_EQ(copied->GetUuid(), editable.GetUuid());
   copy->Delete();
   Rect sticker;
   EXPECT_EQ(holder->GetSticker(sticker), eQeNotFound);
@@ -189,16 +161,18 @@ CQeSingleElementHolder StickerSlide() {
                                 SQeShape(75000, 25000), &sticker);
 }
 
-TEST(SingleElementHolder, OneElementAtTheOrigin) {
+const CQeSingleElementHolder kDish(L"u", L"Mattek", L"Glass Bottom Dish", L"P35G-0-7-C",
+                                   CQeLayoutElement(SQeShape(3500)), nullptr);
+
+TEST(SingleElementHolder, OneElementAtTheOriginNamedByTheCompany) {
   const CQeSingleElementHolder slide = StickerSlide();
   EXPECT_EQ(slide.GetElementCount(), 1u);
   double x = 7, y = 7;
   ASSERT_EQ(slide.GetElementPosition(&x, &y, 0), eQeOk);
-  EXPECT_EQ(x, 0);
-  EXPECT_EQ(y, 0);
+  EXPECT_EQ(XY(x, y), XY(0, 0));
   x = y = 7;
   EXPECT_EQ(slide.GetElementPosition(&x, &y, 1), eQeNotFound);
-  EXPECT_EQ(x, 7);
+  EXPECT_EQ(XY(x, y), XY(7, 7));
   EXPECT_EQ(slide.GetElementName(0), L"75x25 mm + sticker");
   EXPECT_EQ(slide.GetElementName(1), L"");
   EXPECT_EQ(slide.GetElement(0), &slide.GetLayoutElement());
@@ -208,6 +182,13 @@ TEST(SingleElementHolder, OneElementAtTheOrigin) {
   EXPECT_EQ(bound, Rect(-11000, -11000, 11000, 11000));
   EXPECT_FALSE(slide.IsEmpty());
   EXPECT_TRUE(CQeSingleElementHolder().IsEmpty());
+  EXPECT_EQ(StickerSlide().GetHumanReadableDesc(),
+            L"Company: 75x25 mm + sticker\r\n"
+            L"Surround Area: width 75.0 mm, height 25.0 mm,"
+            L"Working Area: width 22.0 mm, height 22.0 mm");
+  EXPECT_EQ(kDish.GetHumanReadableDesc(),
+            L"Company: Mattek, Type: Glass Bottom Dish, Model: P35G-0-7-C\r\n"
+            L"Working Area: radius 3.5 mm");
 }
 
 TEST(SingleElementHolder, ZeroWidthOrHeightStickerIsNoSticker) {
@@ -221,22 +202,8 @@ TEST(SingleElementHolder, ZeroWidthOrHeightStickerIsNoSticker) {
   EXPECT_EQ(sticker, Rect(1, 1, 1, 1));
   slide.SetSticker(Rect(0, 5, 100, 5));
   EXPECT_EQ(slide.GetSticker(sticker), eQeNotFound);
-  const CQeSingleElementHolder dish(L"u", L"Mattek", L"Glass Bottom Dish", L"P35G-0-7-C",
-                                    CQeLayoutElement(SQeShape(3500)), nullptr);
-  EXPECT_EQ(dish.GetSticker(sticker), eQeNotFound);
-  EXPECT_FALSE(dish.HasShape());
-}
-
-TEST(SingleElementHolder, DescriptionIncludesTheSurroundArea) {
-  EXPECT_EQ(StickerSlide().GetHumanReadableDesc(),
-            L"Company: 75x25 mm + sticker\r\n"
-            L"Surround Area: width 75.0 mm, height 25.0 mm,"
-            L"Working Area: width 22.0 mm, height 22.0 mm");
-  const CQeSingleElementHolder dish(L"u", L"Mattek", L"Glass Bottom Dish", L"P35G-0-7-C",
-                                    CQeLayoutElement(SQeShape(3500)), nullptr);
-  EXPECT_EQ(dish.GetHumanReadableDesc(),
-            L"Company: Mattek, Type: Glass Bottom Dish, Model: P35G-0-7-C\r\n"
-            L"Working Area: radius 3.5 mm");
+  EXPECT_EQ(kDish.GetSticker(sticker), eQeNotFound);
+  EXPECT_FALSE(kDish.HasShape());
 }
 
 TEST(SingleElementHolder, EqualityAndSimilarity) {

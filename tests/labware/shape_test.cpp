@@ -14,60 +14,51 @@ using Rect = CQeRectBase<double>;
 
 const std::vector<Point> kTriangle = {{0, 0}, {4000, 1000}, {1000, 3000}};
 
-TEST(Shape, BoundRectByType) {
-  Rect r(1, 2, 3, 4);
+TEST(Shape, BoundRectAndExtentsByType) {
+  Rect r;
   SQeShape circle(500);
   circle.ptCenter = Point(1000, 2000);
   ASSERT_EQ(circle.GetBoundRect(r), eQeOk);
   EXPECT_EQ(r, Rect(500, 1500, 1500, 2500));
-  ASSERT_EQ(SQeShape(kTriangle).GetBoundRect(r), eQeOk);
+  const SQeShape triangle(kTriangle);
+  ASSERT_EQ(triangle.GetBoundRect(r), eQeOk);
   EXPECT_EQ(r, Rect(0, 0, 4000, 3000));
+  EXPECT_EQ(Rect(triangle.Left(), triangle.Top(), triangle.Width(), triangle.Height()), r);
+  EXPECT_EQ(triangle.CenterPoint(), Point(2000, 1500));
+  SQeShape moved(1000, 2000);
+  moved.rect = Rect(100, 200, 1100, 2200);
+  EXPECT_EQ(moved.CenterPoint(), Point(600, 1200));
 
-  const Rect untouched(1, 2, 3, 4);
-  r = untouched;
-  EXPECT_EQ(SQeShape().GetBoundRect(r), eQeNotFound);
+  // Failures leave the output alone.
+  const Rect untouched = r;
   SQeShape unknown;
   unknown.eType = static_cast<EQeShapeType>(12);
+  EXPECT_EQ(SQeShape().GetBoundRect(r), eQeNotFound);
   EXPECT_EQ(unknown.GetBoundRect(r), eQeNotFound);
   EXPECT_EQ(SQeShape(std::vector<Point>{{0, 0}, {1, 1}}).GetBoundRect(r), eQeFailed);
   EXPECT_EQ(r, untouched);
-}
-
-TEST(Shape, ExtentsOfPolygonsAndEmptyShapes) {
-  const SQeShape triangle(kTriangle);
-  EXPECT_EQ(triangle.Left(), 0);
-  EXPECT_EQ(triangle.Top(), 0);
-  EXPECT_EQ(triangle.Width(), 4000);
-  EXPECT_EQ(triangle.Height(), 3000);
-  EXPECT_EQ(triangle.CenterPoint(), Point(2000, 1500));
   const SQeShape no_points(std::vector<Point>{});
   EXPECT_EQ(no_points.Left(), std::numeric_limits<double>::max());
   EXPECT_EQ(no_points.Width(), 0);
   EXPECT_EQ(SQeShape().Left(), 0);
   EXPECT_EQ(SQeShape().Width(), 0);
   EXPECT_EQ(SQeShape().CenterPoint(), Point(0, 0));
-  SQeShape moved(1000, 2000);
-  moved.rect = Rect(100, 200, 1100, 2200);
-  EXPECT_EQ(moved.CenterPoint(), Point(600, 1200));
 }
 
 TEST(Shape, IsInsideIncludesBordersAndRoundedCorners) {
-  const SQeShape circle(1000);
-  EXPECT_TRUE(circle.IsInside(Point(1000, 0)));
-  EXPECT_FALSE(circle.IsInside(Point(800, 800)));
-  const SQeShape rect(2000, 1000);
-  EXPECT_TRUE(rect.IsInside(Point(1000, 500)));
-  EXPECT_FALSE(rect.IsInside(Point(1000.5, 0)));
-  // A 2000 x 2000 square with 500 corners: the corner tip is outside, a
-  // point near the corner circle inside.
+  EXPECT_TRUE(SQeShape(1000).IsInside(Point(1000, 0)));
+  EXPECT_FALSE(SQeShape(1000).IsInside(Point(800, 800)));
+  EXPECT_TRUE(SQeShape(2000, 1000).IsInside(Point(1000, 500)));
+  EXPECT_FALSE(SQeShape(2000, 1000).IsInside(Point(1000.5, 0)));
+  // A 2000 x 2000 square with corners of radius 500: the corner tip is
+  // outside, a point near the corner circle inside.
   const SQeShape rounded(2000, 2000, 500);
-  EXPECT_TRUE(rounded.IsInside(Point(0, 0)));
-  EXPECT_TRUE(rounded.IsInside(Point(1000, 0)));
-  EXPECT_TRUE(rounded.IsInside(Point(0, -1000)));
-  EXPECT_FALSE(rounded.IsInside(Point(1000, 1000)));
-  EXPECT_FALSE(rounded.IsInside(Point(950, -950)));
-  EXPECT_TRUE(rounded.IsInside(Point(800, -800)));
-  EXPECT_FALSE(rounded.IsInside(Point(1001, 0)));
+  for (const Point& p : {Point(0, 0), Point(1000, 0), Point(0, -1000), Point(800, -800)}) {
+    EXPECT_TRUE(rounded.IsInside(p)) << p.x << "," << p.y;
+  }
+  for (const Point& p : {Point(1000, 1000), Point(950, -950), Point(1001, 0)}) {
+    EXPECT_FALSE(rounded.IsInside(p)) << p.x << "," << p.y;
+  }
   EXPECT_FALSE(SQeShape(kTriangle).IsInside(Point(1000, 1000)));
   EXPECT_FALSE(SQeShape().IsInside(Point(0, 0)));
 }
@@ -85,8 +76,7 @@ TEST(Shape, EqualityIsExactAndPerType) {
   SQeShape rect(100, 100);
   rect.dRadius = 7;
   EXPECT_TRUE(rect == SQeShape(100, 100));
-  std::vector<Point> reversed(kTriangle.rbegin(), kTriangle.rend());
-  EXPECT_FALSE(SQeShape(kTriangle) == SQeShape(reversed));
+  EXPECT_FALSE(SQeShape(kTriangle) == SQeShape({kTriangle.rbegin(), kTriangle.rend()}));
   EXPECT_TRUE(SQeShape(kTriangle) == SQeShape(kTriangle));
 }
 
@@ -97,12 +87,18 @@ TEST(Shape, DescriptionsPrintMillimetres) {
             L"width 75.0 mm, height 25.0 mm, radius 1.5 mm");
   EXPECT_EQ(SQeShape(kTriangle).GetHumanReadableDesc(), L"Polygon");
   EXPECT_EQ(SQeShape().GetHumanReadableDesc(), L"");
+  EXPECT_EQ(CQeLayoutElement().GetHumanReadableDesc(), L"");
+  EXPECT_EQ(CQeLayoutElement(SQeShape(3500)).GetHumanReadableDesc(),
+            L"Working Area: radius 3.5 mm");
 }
 
-TEST(LayoutElement, RestrictionAndEmptiness) {
+TEST(LayoutElement, RestrictionEmptinessAndGeometry) {
   CQeLayoutElement element;
+  Rect r(9, 9, 9, 9);
   EXPECT_TRUE(element.IsEmpty());
   EXPECT_FALSE(element.HasRestriction());
+  EXPECT_EQ(element.GetBoundRect(r), eQeFailed);
+  EXPECT_EQ(element.Width(), 0);
   element.SetRestrictionEdge(100);
   EXPECT_TRUE(element.HasRestriction());
   EXPECT_TRUE(element.IsEmpty());  // distances alone are no element
@@ -110,17 +106,9 @@ TEST(LayoutElement, RestrictionAndEmptiness) {
   element.SetRestrictionPolygon({{0, 0}, {1, 1}});
   EXPECT_FALSE(element.HasRestriction());
   EXPECT_FALSE(element.IsEmpty());
+  // Without an active area the geometry is the restriction polygon's.
   element.SetRestrictionPolygon(kTriangle);
   EXPECT_TRUE(element.HasRestriction());
-  EXPECT_FALSE(CQeLayoutElement(SQeShape(10)).IsEmpty());
-}
-
-TEST(LayoutElement, GeometryFallsBackToTheRestrictionPolygon) {
-  Rect r(9, 9, 9, 9);
-  CQeLayoutElement element;
-  EXPECT_EQ(element.GetBoundRect(r), eQeFailed);
-  EXPECT_EQ(element.Width(), 0);
-  element.SetRestrictionPolygon(kTriangle);
   ASSERT_EQ(element.GetBoundRect(r), eQeOk);
   EXPECT_EQ(r, Rect(0, 0, 4000, 3000));
   EXPECT_EQ(element.Width(), 4000);
@@ -141,12 +129,6 @@ TEST(LayoutElement, EqualityComparesDistancesUnlessShapeOnly) {
   a.SetRestrictionCenter(300);
   EXPECT_TRUE(a.EqualElement(b, false));  // the polygon is not compared
   EXPECT_FALSE(a.EqualElement(CQeLayoutElement(SQeShape(2251)), true));
-}
-
-TEST(LayoutElement, DescriptionNamesTheWorkingArea) {
-  EXPECT_EQ(CQeLayoutElement().GetHumanReadableDesc(), L"");
-  EXPECT_EQ(CQeLayoutElement(SQeShape(3500)).GetHumanReadableDesc(),
-            L"Working Area: radius 3.5 mm");
 }
 
 }  // namespace

@@ -56,6 +56,21 @@ class CatalogueDbTest : public ::testing::Test {
     EXPECT_EQ(QeProjectDb_Labware_GetCatalogueVersion(h ? h : h_, name, version), 0);
     return version;
   }
+  // "configurations names dishconfigurations dishnames slides: plate dish
+  // slide" row counts and stored catalogue versions, e.g. "52 422 27 111 5: 6 2 2".
+  std::string State(uint32_t h = 0) {
+    std::string text;
+    for (const wchar_t* table : {L"wellplateconfiguration", L"wellplatename", L"dishconfiguration",
+                                 L"dishname", L"slidedef"}) {
+      text += (text.empty() ? "" : " ") + std::to_string(Count(table, h));
+    }
+    text += ":";
+    for (const wchar_t* name :
+         {kQeCatalogueVersionPlate, kQeCatalogueVersionDish, kQeCatalogueVersionSlide}) {
+      text += " " + std::to_string(Version(name, h));
+    }
+    return text;
+  }
 
   TempDir dir_;
   uint32_t h_ = 0;
@@ -76,6 +91,12 @@ class DiagLines {
           lines_.push_back(colon == std::string::npos ? text : text.substr(colon + 2));
         }) {}
   const std::vector<std::string>& lines() const { return lines_; }
+  // The lines joined by " | ".
+  std::string Joined() const {
+    std::string text;
+    for (const std::string& line : lines_) text += (text.empty() ? "" : " | ") + line;
+    return text;
+  }
 
  private:
   std::vector<std::string> lines_;
