@@ -72,7 +72,7 @@ void MergeNamedFiles(Ctx& c, Merge merge) {
   c.MayLog({kCantOpen});
   const int status = merge(target, source);
   if (created == 0 && c.Hostile().Find(L'\\') < 0) {
-    c.Status(status, {0});
+    c.Ok(status);
   } else {
     // The merge reads both separators in a path, so a file name with a
     // backslash names another file, one that does not exist.
@@ -88,361 +88,304 @@ class CProgress : public CQeProgressDialog {
   int last = -1;
 };
 
-const int kRegistered = Register({
-    // ---- Connecting and files ----
-    {"QeProjectDb_Db_Connect(const CQeStringW& path)", 1,
-     [](Ctx& c) {
-       const CQeStringW path = c.PathIn(0);
-       c.MayLog({kCantOpen});
-       EXPECT_EQ(QeProjectDb_Db_Connect(path), 0u);  // no such file, and none made
-       EXPECT_FALSE(IsFile(path));
-     }},
-    {"QeProjectDb_Db_ConnectForRead(const CQeStringW& path)", 1,
-     [](Ctx& c) {
-       const CQeStringW path = c.PathIn(0);
-       c.MayLog({kCantOpen});
-       EXPECT_EQ(QeProjectDb_Db_ConnectForRead(path), 0u);
-       EXPECT_FALSE(IsFile(path));
-     }},
-    {"QeProjectDb_Db_ProjectFolderName(const CQeStringW& fileName)", 1,
-     [](Ctx& c) {
-       const CQeStringW name = QeProjectDb_Db_ProjectFolderName(c.T(0));
-       EXPECT_TRUE(name == L"Projects/" || name == L"HCS Projects/" || name == L"Job Projects/");
-     }},
-    {"QeProjectDb_Db_Create(const CQeStringW& path)", 1,
-     [](Ctx& c) {
-       // A file named by the text: made, inspected, connected to.
-       const CQeStringW path = c.PathIn(0) + L".db";
-       c.MayLog({kCantOpen});
-       const int status = QeProjectDb_Db_Create(path);
-       c.Status(status, {0, kCantOpen});
-       if (status != 0) return;
-       SQeProjectDbFileInfo info;
-       c.Status(QeProjectDb_Db_GetInfo(path, &info), {0});
-       EXPECT_EQ(info.iVersion, 77);
-       EXPECT_TRUE(info.wszPath == path);
-       const uint32_t h = QeProjectDb_Db_Connect(path);
-       ASSERT_NE(h, 0u);
-       c.RoundTrip(QeProjectDb_Db_Filename(h), path, "file name of the connection");
-       QeProjectDb_Db_Disconnect(h);
-       const uint32_t r = QeProjectDb_Db_ConnectForRead(path);
-       EXPECT_NE(r, 0u);
-       QeProjectDb_Db_Disconnect(r);
-       Ctx::Forget(path);
-     }},
-    {"QeProjectDb_Db_GetInfo(const CQeStringW& path, SQeProjectDbFileInfo* pInfo)", 1,
-     [](Ctx& c) {
-       const CQeStringW path = c.PathIn(0);
-       SQeProjectDbFileInfo info;
-       // The empty text names the folder itself, which opens but cannot be
-       // read (10).
-       c.Status(QeProjectDb_Db_GetInfo(path, &info), {kCantOpen, SQLITE_IOERR});
-       EXPECT_FALSE(IsFile(path));
-     }},
-    {"QeProjectDb_Db_Upgrade(const CQeStringW& path, CQeProgressDialog* pProgress)", 1,
-     [](Ctx& c) {
-       const CQeStringW path = c.PathIn(0) + L".db";
-       CProgress progress;
-       c.MayLog({kCantOpen});
-       if (qe::test::BuildProjectDbAtVersion(path.str(), 70) != 0) {
-         c.Status(QeProjectDb_Db_Upgrade(path, &progress), {kCantOpen});
-         return;
-       }
-       c.Status(QeProjectDb_Db_Upgrade(path, &progress), {0});
-       EXPECT_EQ(progress.last, 100);
-       SQeProjectDbFileInfo info;
-       c.Status(QeProjectDb_Db_GetInfo(path, &info), {0});
-       EXPECT_EQ(info.iVersion, 77);
-       Ctx::Forget(path);
-     }},
-    // ---- Options ----
-    {"QeProjectDb_Db_GetOptStr(uint32_t handle, const CQeStringW& name)", 1,
-     [](Ctx& c) { EXPECT_TRUE(QeProjectDb_Db_GetOptStr(c.h, c.T(0)).IsEmpty()); }},
-    {"QeProjectDb_Db_SetOptStr(uint32_t handle, const CQeStringW& name, const CQeStringW& value)",
-     2,
-     [](Ctx& c) {
-       // The name under test is refused; a hostile value of a known name
-       // is refused as not being one word.
-       const CQeStringW name = c.IsHostile(0) ? c.T(0) : CQeStringW(L"synchronous");
-       const CQeStringW value = c.IsHostile(1) ? c.T(1) : CQeStringW(L"normal");
-       c.Status(QeProjectDb_Db_SetOptStr(c.h, name, value), {-13, 1});
-       EXPECT_TRUE(QeProjectDb_Db_GetOptStr(c.h, L"synchronous") == L"normal");
-     }},
-    {"QeProjectDb_Db_GetOptInt32(uint32_t handle, const CQeStringW& name)", 1,
-     [](Ctx& c) { EXPECT_EQ(QeProjectDb_Db_GetOptInt32(c.h, c.T(0)), 0); }},
-    {"QeProjectDb_Db_SetOptInt32(uint32_t handle, const CQeStringW& name, int value)", 1,
-     [](Ctx& c) {
-       c.Status(QeProjectDb_Db_SetOptInt32(c.h, c.T(0), 5), {-13});
-       EXPECT_EQ(QeProjectDb_Db_GetOptInt32(c.h, L"folderformat"), 1);
-     }},
-    // ---- Savepoints: a name that is not a plain identifier is refused ----
-    {"QeProjectDb_Db_SavepointSet(uint32_t handle, const CQeStringW& name)", 1,
-     [](Ctx& c) {
-       const CQeStringW name = c.T(0);
-       const int set = QeProjectDb_Db_SavepointSet(c.h, name);
-       c.Status(set, {0, -9});
-       if (set == 0) c.Status(QeProjectDb_Db_SavepointRelease(c.h, name), {0});
-     }},
-    {"QeProjectDb_Db_SavepointRelease(uint32_t handle, const CQeStringW& name)", 1,
-     [](Ctx& c) {
-       c.Status(QeProjectDb_Db_SavepointRelease(c.h, c.T(0)), {-9});  // none is open
-       c.MayLog({SQLITE_ERROR});  // "no such savepoint" from a name SQLite read
-     }},
-    {"QeProjectDb_Db_SavepointRollback(uint32_t handle, const CQeStringW& name)", 1,
-     [](Ctx& c) {
-       const CQeStringW name = c.T(0);
-       const int set = QeProjectDb_Db_SavepointSet(c.h, name);
-       if (set == 0) {
-         c.Status(QeProjectDb_Proj_Update(c.h, c.f.projKey, L"changed", L"x"), {0});
-         c.Status(QeProjectDb_Db_SavepointRollback(c.h, name), {0});
-         c.Status(QeProjectDb_Db_SavepointRelease(c.h, name), {0});
-       } else {
-         c.Status(QeProjectDb_Db_SavepointRollback(c.h, name), {-9});
-       }
-     }},
-    // ---- Merge ----
-    {"QeProjectDb_Db_MergeDb(const CQeStringW& target, const CQeStringW& source)", 2,
-     [](Ctx& c) { MergeNamedFiles(c, QeProjectDb_Db_MergeDb); }},
-    {"QeProjectDb_Db_MergeDbEx(const CQeStringW& target, const CQeStringW& source, "
-     "IQeProjectDbMergeProgress* progress, SQeProjectDbMergeReport* report)",
-     2,
-     [](Ctx& c) {
-       MergeNamedFiles(c, [](const CQeStringW& target, const CQeStringW& source) {
-         SQeProjectDbMergeReport report;
-         const int status = QeProjectDb_Db_MergeDbEx(target, source, nullptr, &report);
-         EXPECT_EQ(status == 0, report.wszMessage.IsEmpty());
-         return status;
-       });
-     }},
-    {"CQeProjectDbMergeWalker::Open(const CQeStringW& target, const CQeStringW& source)", 2,
-     [](Ctx& c) {
-       MergeNamedFiles(c, [](const CQeStringW& target, const CQeStringW& source) {
-         CQeProjectDbMergeWalker walker;
-         const int status = walker.Open(target, source);
-         walker.Finish();
-         return status;
-       });
-     }},
-    {"CQeProjectDbMergeWalker::FreeProjectFolder(const CQeStringW& name, CQeStringW& out)", 1,
-     [](Ctx& c) {
-       const CQeStringW name = c.T(0);
-       MergeNamedFiles(c, [&](const CQeStringW& target, const CQeStringW& source) {
-         CQeProjectDbMergeWalker walker;
-         const int status = walker.Open(target, source);
-         if (status != 0) return status;
-         CQeStringW out;
-         const int free = walker.FreeProjectFolder(name, out);
-         c.Status(free, {0, -9});
-         if (free == 0) c.RoundTrip(out, name, "a free folder name");
-         return walker.Finish();
-       });
-     }},
-    {"CQeProjectDbMergeWalker::FreeJobrunFolder(const CQeStringW& projectFolder, const "
-     "CQeStringW& name, CQeStringW& out)",
-     2,
-     [](Ctx& c) {
-       const CQeStringW project = c.T(0), name = c.T(1);
-       MergeNamedFiles(c, [&](const CQeStringW& target, const CQeStringW& source) {
-         CQeProjectDbMergeWalker walker;
-         const int status = walker.Open(target, source);
-         if (status != 0) return status;
-         CQeStringW out;
-         const int free = walker.FreeJobrunFolder(project, name, out);
-         c.Status(free, {0, -9});
-         if (free == 0) c.RoundTrip(out, name, "a free folder name");
-         return walker.Finish();
-       });
-     }},
-    {"CQeProjectDbMergeWalker::Abort(int status, const CQeStringW& message)", 1,
-     [](Ctx& c) {
-       const CQeStringW message = c.T(0);
-       const CQeStringW target = CQeStringW::FromUtf8(c.Folder()) + L"/target.db";
-       const CQeStringW source = CQeStringW::FromUtf8(c.Folder()) + L"/source.db";
-       ASSERT_EQ(QeProjectDb_Db_Create(target) | QeProjectDb_Db_Create(source), 0);
-       {
-         SQeProjectDbMergeReport report;
-         CQeProjectDbMergeWalker walker(nullptr, &report);
-         ASSERT_EQ(walker.Open(target, source), 0);
-         walker.Abort(-9, message);
-         EXPECT_EQ(walker.Finish(), -9);
-         c.RoundTrip(report.wszMessage, message, "message");
-       }
-       Ctx::Forget(target);
-       Ctx::Forget(source);
-     }},
-    {"CQeProjectDbMergeWalker::OnMergeFolder(const CQeStringW& path, bool created, int result)", 1,
-     [](Ctx& c) {
-       SQeProjectDbMergeReport report;
-       CQeProjectDbMergeWalker walker(nullptr, &report);
-       walker.OnMergeFolder(c.T(0), true, 0);
-       walker.OnMergeFolder(c.T(0), false, -9);
-       EXPECT_EQ(report.iFoldersCreated, 1);
-       EXPECT_EQ(report.iFolderFailures, 1);
-     }},
-    {"CQeProjectDbMergeWalker::OnMergeCopy(const CQeStringW& source, const CQeStringW& target, "
-     "int result)",
-     2,
-     [](Ctx& c) {
-       SQeProjectDbMergeReport report;
-       CQeProjectDbMergeWalker walker(nullptr, &report);
-       const CQeStringW source = c.T(0);
-       walker.OnMergeCopy(source, c.T(1), -13);
-       ASSERT_EQ(report.missingFiles.size(), 1u);
-       c.RoundTrip(report.missingFiles[0], source, "missing file");
-     }},
-    // ---- Not called with hostile texts ----
-    {"IQeProjectDbMergeProgress::OnMergeTableStart(const CQeStringW& table, int index, int count)",
-     0, nullptr, "implemented by the host; the library passes its own table names"},
-    {"IQeProjectDbMergeFilesObserver::OnMergeFolder(const CQeStringW& path, bool created, int "
-     "result)",
-     0, nullptr, "an observer interface; the walker's implementation is a case"},
-    {"IQeProjectDbMergeFilesObserver::OnMergeCopy(const CQeStringW& source, const CQeStringW& "
-     "target, int result)",
-     0, nullptr, "an observer interface; the walker's implementation is a case"},
-    {"CQeProjectDbMergeWalker::Fail(int status, const CQeStringW& message)", 0, nullptr,
-     "private; reached through Abort"},
-    {"CQeProjectDbMergeWalker::CheckFiles(const CQeStringW& target, const CQeStringW& source)", 0,
-     nullptr, "private; reached through Open"},
-    {"CQeProjectDbMergeWalker::ReadCount(const CQeStringW& sql)", 0, nullptr,
-     "private; runs the library's own SQL"},
-    {"CQeProjectDbMergeWalker::FolderInUse(const CQeStringW& sql, const CQeStringW& "
-     "projectFolder, const CQeStringW& name, const CQeStringW& path)",
-     0, nullptr, "private; reached through FreeProjectFolder and FreeJobrunFolder"},
-    // ---- Schema ----
-    {"QeProjectDb_Schema_FindTable(const wchar_t* wszName)", 1,
-     [](Ctx& c) { EXPECT_EQ(QeProjectDb_Schema_FindTable(c.T(0)), nullptr); }},
-    {"QeProjectDb_Schema_FindColumn(const SQeSqliteTableDef* pTable, const wchar_t* wszColumn)", 1,
-     [](Ctx& c) {
-       EXPECT_EQ(QeProjectDb_Schema_FindColumn(QeProjectDb_Schema_FindTable(L"jobrun"), c.T(0)),
-                 -1);
-     }},
-    {"QeProjectDb_SchemaHistory_FindTable(int64_t version, const wchar_t* wszTable)", 1,
-     [](Ctx& c) { EXPECT_EQ(QeProjectDb_SchemaHistory_FindTable(40, c.T(0)), nullptr); }},
-    // ---- Search ----
-    {"SQeProjectDbSearchParser::SQeProjectDbSearchParser(const CQeStringW& wszText)", 1,
-     [](Ctx& c) {
-       for (const CQeStringW& text : {c.T(0), CQeStringW(L"label:") + c.Hostile(),
-                                      CQeStringW(L"job=\"") + c.Hostile() + L"\""}) {
-         Parser parser(text);
-         int stop = -1;
-         const bool matched = parser.MatchQuery(&stop);
-         const CQeStringW sql = parser.MakeSqlQuery();
-         EXPECT_EQ(matched, !sql.IsEmpty());
-         RunsToTheEnd(c, sql);
-       }
-     }},
-    {"SQeProjectDbSearchParser::MakeSqlSubquery_Assay(EQeComparator eComparator, const "
-     "std::vector<CQeStringW>& words)",
-     2, [](Ctx& c) { Subquery(c, Parser::MakeSqlSubquery_Assay); }},
-    {"SQeProjectDbSearchParser::MakeSqlSubquery_Job(EQeComparator eComparator, const "
-     "std::vector<CQeStringW>& words)",
-     2, [](Ctx& c) { Subquery(c, Parser::MakeSqlSubquery_Job); }},
-    {"SQeProjectDbSearchParser::MakeSqlSubquery_Keyword(EQeComparator eComparator, const "
-     "std::vector<CQeStringW>& words)",
-     2, [](Ctx& c) { Subquery(c, Parser::MakeSqlSubquery_Keyword); }},
-    {"SQeProjectDbSearchParser::MakeSqlSubquery_Label(EQeComparator eComparator, const "
-     "std::vector<CQeStringW>& words)",
-     2, [](Ctx& c) { Subquery(c, Parser::MakeSqlSubquery_Label); }},
-    {"SQeProjectDbSearchParser::MakeSqlSubquery_Plate(EQeComparator eComparator, const "
-     "std::vector<CQeStringW>& words)",
-     2, [](Ctx& c) { Subquery(c, Parser::MakeSqlSubquery_Plate); }},
-    {"SQeProjectDbSearchParser::MakeSqlSubquery_Quantity(EQeComparator eComparator, const "
-     "std::vector<CQeStringW>& words)",
-     2, [](Ctx& c) { Subquery(c, Parser::MakeSqlSubquery_Quantity); }},
-    {"SQeProjectDbSearchParser::MakeSqlWhereForWords(const CQeStringW& wszColumn, EQeComparator "
-     "eComparator, const std::vector<CQeStringW>& words)",
-     2,
-     [](Ctx& c) {
-       // The column is the library's own "table.column"; the words are typed.
-       const std::vector<CQeStringW> words = {c.T(0), c.T(1)};
-       for (auto comparator : {Parser::eComparatorContains, Parser::eComparatorEquals}) {
-         ConditionRuns(c, Parser::MakeSqlWhereForWords(L"jobrun.wszName", comparator, words),
-                       L"jobrun");
-       }
-     }},
-    {"SQeProjectDbSearchParser::MakeSqlWhereForDate(const CQeStringW& wszColumn, EQeComparator "
-     "eComparator, double dJdn)",
-     0, nullptr, "the column is the library's own table.column name, never a typed text"},
-    {"SQeProjectDbSearchParser::Concatenate(const wchar_t* wszSeparator, const Strings&... "
-     "strings)",
-     3,
-     [](Ctx& c) {
-       const CQeStringW separator = c.T(0), a = c.T(1), b = c.T(2);
-       const CQeStringW joined = Parser::Concatenate(separator, a, b, nullptr);
-       CQeStringW expected = a;
-       if (!a.IsEmpty() && !b.IsEmpty()) expected += separator;
-       expected += b;
-       EXPECT_TRUE(joined == expected);
-     }},
-    {"SQeProjectDbSearchParser::ConcatenateList(const wchar_t* wszSeparator, "
-     "std::initializer_list<const wchar_t*> strings)",
-     2,
-     [](Ctx& c) {
-       const CQeStringW separator = c.T(0), a = c.T(1);
-       EXPECT_TRUE(Parser::ConcatenateList(separator, {a, L"x"}) ==
-                   (a.IsEmpty() ? CQeStringW(L"x") : a + separator + L"x"));
-     }},
-    {"SQeProjectDbSearchParser::AsWideText(const CQeStringW& text)", 0, nullptr, "private"},
-    {"SQeProjectDbSearchParser::AsWideText(const wchar_t* text)", 0, nullptr, "private"},
-    // ---- Dates, names and paths ----
-    {"QeProjectDb_Sys_JdnParse(const CQeStringW& text)", 1,
-     [](Ctx& c) { EXPECT_EQ(QeProjectDb_Sys_JdnParse(c.T(0)), -1.0); }},
-    {"QeProjectDb_Sys_ReplaceNonAlnum(const CQeStringW& text, wchar_t replacement)", 1,
-     [](Ctx& c) {
-       const CQeStringW text = c.T(0);
-       const CQeStringW out = QeProjectDb_Sys_ReplaceNonAlnum(text, L'_');
-       ASSERT_EQ(out.GetLength(), text.GetLength());
-       for (int i = 0; i < out.GetLength(); ++i) {
-         EXPECT_TRUE(out.GetAt(i) == text.GetAt(i) || out.GetAt(i) == L'_') << i;
-       }
-       EXPECT_EQ(out.Find(L'\''), -1);
-       EXPECT_EQ(out.Find(L'\\'), -1);
-     }},
-    {"QeProjectDb_Sys_GetNamePrefix(const CQeStringW& name)", 1,
-     [](Ctx& c) {
-       const CQeStringW prefix = QeProjectDb_Sys_GetNamePrefix(c.T(0));
-       if (prefix.IsEmpty()) return;
-       EXPECT_FALSE(iswdigit(prefix.GetLastChar()));
-       EXPECT_FALSE(iswspace(prefix.GetLastChar()));
-     }},
-    {"QeProjectDb_Sys_IsNameUnique(const CQeStringW& name, const std::vector<CQeStringW>& "
-     "existing, CQeStringW& suggestion)",
-     2,
-     [](Ctx& c) {
-       const CQeStringW name = c.T(0), other = c.T(1);
-       CQeStringW suggestion;
-       EXPECT_TRUE(QeProjectDb_Sys_IsNameUnique(name, {other}, suggestion));
-       EXPECT_TRUE(suggestion == name);
-       EXPECT_FALSE(QeProjectDb_Sys_IsNameUnique(name, {other, name}, suggestion));
-       EXPECT_FALSE(suggestion == name);
-       EXPECT_FALSE(suggestion == other);
-     }},
-    {"QeProjectDb_Sys_GetDefStoragePath(const CQeStringW& subfolder)", 1,
-     [](Ctx& c) {
-       const std::string root = c.Folder() + "/storage";
-       qe::test::ScopedEnv env("QE_STORAGE_ROOT", root.c_str());
-       const CQeStringW path = QeProjectDb_Sys_GetDefStoragePath(c.T(0));
-       EXPECT_EQ(path.Left(static_cast<int>(root.size())).ToUtf8(), root);
-       EXPECT_EQ(path.GetLastChar(), L'/');
-     }},
-    {"QeProjectDb_Sys_IsNetworkPath(const CQeStringW& path)", 1,
-     [](Ctx& c) { EXPECT_FALSE(QeProjectDb_Sys_IsNetworkPath(c.PathIn(0))); }},
-    {"QeProjectDb_Sys_DeleteFolder(const CQeStringW& path)", 1,
-     [](Ctx& c) {
-       // A folder named by the text, with a file in it; its neighbour stays.
-       const CQeStringW path = c.PathIn(0);
-       const fs::path keep = fs::path(c.Folder()) / "keep";
-       fs::create_directories(keep);
-       std::error_code error;
-       const bool made = fs::create_directories(Fs(path) / "inner", error);
-       if (made) std::ofstream(Fs(path) / "inner" / "file.txt") << "x";
-       EXPECT_EQ(QeProjectDb_Sys_DeleteFolder(path), 0);
-       if (made) {
-         EXPECT_FALSE(fs::exists(Fs(path)));
-       }
-       EXPECT_TRUE(fs::exists(keep));
-     }},
-});
+const int kRegistered = [] {
+  // ---- Connecting and files ----
+  Case("QeProjectDb_Db_Connect", 1, [](Ctx& c) {
+    const CQeStringW path = c.PathIn(0);
+    c.MayLog({kCantOpen});
+    EXPECT_EQ(QeProjectDb_Db_Connect(path), 0u);  // no such file, and none made
+    EXPECT_FALSE(IsFile(path));
+  });
+  Case("QeProjectDb_Db_ConnectForRead", 1, [](Ctx& c) {
+    const CQeStringW path = c.PathIn(0);
+    c.MayLog({kCantOpen});
+    EXPECT_EQ(QeProjectDb_Db_ConnectForRead(path), 0u);
+    EXPECT_FALSE(IsFile(path));
+  });
+  Case("QeProjectDb_Db_ProjectFolderName", 1, [](Ctx& c) {
+    const CQeStringW name = QeProjectDb_Db_ProjectFolderName(c.T(0));
+    EXPECT_TRUE(name == L"Projects/" || name == L"HCS Projects/" || name == L"Job Projects/");
+  });
+  Case("QeProjectDb_Db_Create", 1, [](Ctx& c) {
+    // A file named by the text: made, inspected, connected to.
+    const CQeStringW path = c.PathIn(0) + L".db";
+    c.MayLog({kCantOpen});
+    const int status = QeProjectDb_Db_Create(path);
+    c.Status(status, {0, kCantOpen});
+    if (status != 0) return;
+    SQeProjectDbFileInfo info;
+    c.Ok(QeProjectDb_Db_GetInfo(path, &info));
+    EXPECT_EQ(info.iVersion, 77);
+    EXPECT_TRUE(info.wszPath == path);
+    const uint32_t h = QeProjectDb_Db_Connect(path);
+    ASSERT_NE(h, 0u);
+    c.RoundTrip(QeProjectDb_Db_Filename(h), path, "file name of the connection");
+    QeProjectDb_Db_Disconnect(h);
+    const uint32_t r = QeProjectDb_Db_ConnectForRead(path);
+    EXPECT_NE(r, 0u);
+    QeProjectDb_Db_Disconnect(r);
+    Ctx::Forget(path);
+  });
+  Case("QeProjectDb_Db_GetInfo", 1, [](Ctx& c) {
+    const CQeStringW path = c.PathIn(0);
+    SQeProjectDbFileInfo info;
+    // The empty text names the folder itself, which opens but cannot be
+    // read (10).
+    c.Status(QeProjectDb_Db_GetInfo(path, &info), {kCantOpen, SQLITE_IOERR});
+    EXPECT_FALSE(IsFile(path));
+  });
+  Case("QeProjectDb_Db_Upgrade", 1, [](Ctx& c) {
+    const CQeStringW path = c.PathIn(0) + L".db";
+    CProgress progress;
+    c.MayLog({kCantOpen});
+    if (qe::test::BuildProjectDbAtVersion(path.str(), 70) != 0) {
+      c.Status(QeProjectDb_Db_Upgrade(path, &progress), {kCantOpen});
+      return;
+    }
+    c.Ok(QeProjectDb_Db_Upgrade(path, &progress));
+    EXPECT_EQ(progress.last, 100);
+    SQeProjectDbFileInfo info;
+    c.Ok(QeProjectDb_Db_GetInfo(path, &info));
+    EXPECT_EQ(info.iVersion, 77);
+    Ctx::Forget(path);
+  });
+  // ---- Options ----
+  Case("QeProjectDb_Db_GetOptStr", 1,
+       [](Ctx& c) { EXPECT_TRUE(QeProjectDb_Db_GetOptStr(c.h, c.T(0)).IsEmpty()); });
+  Case("QeProjectDb_Db_SetOptStr", 2, [](Ctx& c) {
+    // The name under test is refused; a hostile value of a known name
+    // is refused as not being one word.
+    const CQeStringW name = c.IsHostile(0) ? c.T(0) : CQeStringW(L"synchronous");
+    const CQeStringW value = c.IsHostile(1) ? c.T(1) : CQeStringW(L"normal");
+    c.Status(QeProjectDb_Db_SetOptStr(c.h, name, value), {-13, 1});
+    EXPECT_TRUE(QeProjectDb_Db_GetOptStr(c.h, L"synchronous") == L"normal");
+  });
+  Case("QeProjectDb_Db_GetOptInt32", 1,
+       [](Ctx& c) { EXPECT_EQ(QeProjectDb_Db_GetOptInt32(c.h, c.T(0)), 0); });
+  Case("QeProjectDb_Db_SetOptInt32", 1, [](Ctx& c) {
+    c.Status(QeProjectDb_Db_SetOptInt32(c.h, c.T(0), 5), {-13});
+    EXPECT_EQ(QeProjectDb_Db_GetOptInt32(c.h, L"folderformat"), 1);
+  });
+  // ---- Savepoints: a name that is not a plain identifier is refused ----
+  Case("QeProjectDb_Db_SavepointSet", 1, [](Ctx& c) {
+    const CQeStringW name = c.T(0);
+    const int set = QeProjectDb_Db_SavepointSet(c.h, name);
+    c.Status(set, {0, -9});
+    if (set == 0) c.Ok(QeProjectDb_Db_SavepointRelease(c.h, name));
+  });
+  Case("QeProjectDb_Db_SavepointRelease", 1, [](Ctx& c) {
+    c.Status(QeProjectDb_Db_SavepointRelease(c.h, c.T(0)), {-9});  // none is open
+    c.MayLog({SQLITE_ERROR});  // "no such savepoint" from a name SQLite read
+  });
+  Case("QeProjectDb_Db_SavepointRollback", 1, [](Ctx& c) {
+    const CQeStringW name = c.T(0);
+    const int set = QeProjectDb_Db_SavepointSet(c.h, name);
+    if (set == 0) {
+      c.Ok(QeProjectDb_Proj_Update(c.h, c.f.projKey, L"changed", L"x"));
+      c.Ok(QeProjectDb_Db_SavepointRollback(c.h, name));
+      c.Ok(QeProjectDb_Db_SavepointRelease(c.h, name));
+    } else {
+      c.Status(QeProjectDb_Db_SavepointRollback(c.h, name), {-9});
+    }
+  });
+  // ---- Merge ----
+  Case("QeProjectDb_Db_MergeDb", 2, [](Ctx& c) { MergeNamedFiles(c, QeProjectDb_Db_MergeDb); });
+  Case("QeProjectDb_Db_MergeDbEx", 2, [](Ctx& c) {
+    MergeNamedFiles(c, [](const CQeStringW& target, const CQeStringW& source) {
+      SQeProjectDbMergeReport report;
+      const int status = QeProjectDb_Db_MergeDbEx(target, source, nullptr, &report);
+      EXPECT_EQ(status == 0, report.wszMessage.IsEmpty());
+      return status;
+    });
+  });
+  Case("CQeProjectDbMergeWalker::Open", 2, [](Ctx& c) {
+    MergeNamedFiles(c, [](const CQeStringW& target, const CQeStringW& source) {
+      CQeProjectDbMergeWalker walker;
+      const int status = walker.Open(target, source);
+      walker.Finish();
+      return status;
+    });
+  });
+  Case("CQeProjectDbMergeWalker::FreeProjectFolder", 1, [](Ctx& c) {
+    const CQeStringW name = c.T(0);
+    MergeNamedFiles(c, [&](const CQeStringW& target, const CQeStringW& source) {
+      CQeProjectDbMergeWalker walker;
+      const int status = walker.Open(target, source);
+      if (status != 0) return status;
+      CQeStringW out;
+      const int free = walker.FreeProjectFolder(name, out);
+      c.Status(free, {0, -9});
+      if (free == 0) c.RoundTrip(out, name, "a free folder name");
+      return walker.Finish();
+    });
+  });
+  Case("CQeProjectDbMergeWalker::FreeJobrunFolder", 2, [](Ctx& c) {
+    const CQeStringW project = c.T(0), name = c.T(1);
+    MergeNamedFiles(c, [&](const CQeStringW& target, const CQeStringW& source) {
+      CQeProjectDbMergeWalker walker;
+      const int status = walker.Open(target, source);
+      if (status != 0) return status;
+      CQeStringW out;
+      const int free = walker.FreeJobrunFolder(project, name, out);
+      c.Status(free, {0, -9});
+      if (free == 0) c.RoundTrip(out, name, "a free folder name");
+      return walker.Finish();
+    });
+  });
+  Case("CQeProjectDbMergeWalker::Abort", 1, [](Ctx& c) {
+    const CQeStringW message = c.T(0);
+    const CQeStringW target = CQeStringW::FromUtf8(c.Folder()) + L"/target.db";
+    const CQeStringW source = CQeStringW::FromUtf8(c.Folder()) + L"/source.db";
+    ASSERT_EQ(QeProjectDb_Db_Create(target) | QeProjectDb_Db_Create(source), 0);
+    {
+      SQeProjectDbMergeReport report;
+      CQeProjectDbMergeWalker walker(nullptr, &report);
+      ASSERT_EQ(walker.Open(target, source), 0);
+      walker.Abort(-9, message);
+      EXPECT_EQ(walker.Finish(), -9);
+      c.RoundTrip(report.wszMessage, message, "message");
+    }
+    Ctx::Forget(target);
+    Ctx::Forget(source);
+  });
+  Case("CQeProjectDbMergeWalker::OnMergeFolder", 1, [](Ctx& c) {
+    SQeProjectDbMergeReport report;
+    CQeProjectDbMergeWalker walker(nullptr, &report);
+    walker.OnMergeFolder(c.T(0), true, 0);
+    walker.OnMergeFolder(c.T(0), false, -9);
+    EXPECT_EQ(report.iFoldersCreated, 1);
+    EXPECT_EQ(report.iFolderFailures, 1);
+  });
+  Case("CQeProjectDbMergeWalker::OnMergeCopy", 2, [](Ctx& c) {
+    SQeProjectDbMergeReport report;
+    CQeProjectDbMergeWalker walker(nullptr, &report);
+    const CQeStringW source = c.T(0);
+    walker.OnMergeCopy(source, c.T(1), -13);
+    ASSERT_EQ(report.missingFiles.size(), 1u);
+    c.RoundTrip(report.missingFiles[0], source, "missing file");
+  });
+  // ---- Not called with hostile texts ----
+  Excluded("IQeProjectDbMergeProgress::OnMergeTableStart",
+           "implemented by the host; the library passes its own table names");
+  Excluded("IQeProjectDbMergeFilesObserver::OnMergeFolder",
+           "an observer interface; the walker's implementation is a case");
+  Excluded("IQeProjectDbMergeFilesObserver::OnMergeCopy",
+           "an observer interface; the walker's implementation is a case");
+  Excluded("CQeProjectDbMergeWalker::Fail", "private; reached through Abort");
+  Excluded("CQeProjectDbMergeWalker::CheckFiles", "private; reached through Open");
+  Excluded("CQeProjectDbMergeWalker::ReadCount", "private; runs the library's own SQL");
+  Excluded("CQeProjectDbMergeWalker::FolderInUse",
+           "private; reached through FreeProjectFolder and FreeJobrunFolder");
+  // ---- Schema ----
+  Case("QeProjectDb_Schema_FindTable", 1,
+       [](Ctx& c) { EXPECT_EQ(QeProjectDb_Schema_FindTable(c.T(0)), nullptr); });
+  Case("QeProjectDb_Schema_FindColumn", 1, [](Ctx& c) {
+    EXPECT_EQ(QeProjectDb_Schema_FindColumn(QeProjectDb_Schema_FindTable(L"jobrun"), c.T(0)), -1);
+  });
+  Case("QeProjectDb_SchemaHistory_FindTable", 1,
+       [](Ctx& c) { EXPECT_EQ(QeProjectDb_SchemaHistory_FindTable(40, c.T(0)), nullptr); });
+  // ---- Search ----
+  Case("SQeProjectDbSearchParser::SQeProjectDbSearchParser", 1, [](Ctx& c) {
+    for (const CQeStringW& text : {c.T(0), CQeStringW(L"label:") + c.Hostile(),
+                                   CQeStringW(L"job=\"") + c.Hostile() + L"\""}) {
+      Parser parser(text);
+      int stop = -1;
+      const bool matched = parser.MatchQuery(&stop);
+      const CQeStringW sql = parser.MakeSqlQuery();
+      EXPECT_EQ(matched, !sql.IsEmpty());
+      RunsToTheEnd(c, sql);
+    }
+  });
+  Case("SQeProjectDbSearchParser::MakeSqlSubquery_Assay", 2,
+       [](Ctx& c) { Subquery(c, Parser::MakeSqlSubquery_Assay); });
+  Case("SQeProjectDbSearchParser::MakeSqlSubquery_Job", 2,
+       [](Ctx& c) { Subquery(c, Parser::MakeSqlSubquery_Job); });
+  Case("SQeProjectDbSearchParser::MakeSqlSubquery_Keyword", 2,
+       [](Ctx& c) { Subquery(c, Parser::MakeSqlSubquery_Keyword); });
+  Case("SQeProjectDbSearchParser::MakeSqlSubquery_Label", 2,
+       [](Ctx& c) { Subquery(c, Parser::MakeSqlSubquery_Label); });
+  Case("SQeProjectDbSearchParser::MakeSqlSubquery_Plate", 2,
+       [](Ctx& c) { Subquery(c, Parser::MakeSqlSubquery_Plate); });
+  Case("SQeProjectDbSearchParser::MakeSqlSubquery_Quantity", 2,
+       [](Ctx& c) { Subquery(c, Parser::MakeSqlSubquery_Quantity); });
+  Case("SQeProjectDbSearchParser::MakeSqlWhereForWords", 2, [](Ctx& c) {
+    // The column is the library's own "table.column"; the words are typed.
+    const std::vector<CQeStringW> words = {c.T(0), c.T(1)};
+    for (auto comparator : {Parser::eComparatorContains, Parser::eComparatorEquals}) {
+      ConditionRuns(c, Parser::MakeSqlWhereForWords(L"jobrun.wszName", comparator, words),
+                    L"jobrun");
+    }
+  });
+  Excluded("SQeProjectDbSearchParser::MakeSqlWhereForDate",
+           "the column is the library's own table.column name, never a typed text");
+  Case("SQeProjectDbSearchParser::Concatenate", 3, [](Ctx& c) {
+    const CQeStringW separator = c.T(0), a = c.T(1), b = c.T(2);
+    const CQeStringW joined = Parser::Concatenate(separator, a, b, nullptr);
+    CQeStringW expected = a;
+    if (!a.IsEmpty() && !b.IsEmpty()) expected += separator;
+    expected += b;
+    EXPECT_TRUE(joined == expected);
+  });
+  Case("SQeProjectDbSearchParser::ConcatenateList", 2, [](Ctx& c) {
+    const CQeStringW separator = c.T(0), a = c.T(1);
+    EXPECT_TRUE(Parser::ConcatenateList(separator, {a, L"x"}) ==
+                (a.IsEmpty() ? CQeStringW(L"x") : a + separator + L"x"));
+  });
+  Excluded("SQeProjectDbSearchParser::AsWideText(const CQeStringW& text)", "private");
+  Excluded("SQeProjectDbSearchParser::AsWideText(const wchar_t* text)", "private");
+  // ---- Dates, names and paths ----
+  Case("QeProjectDb_Sys_JdnParse", 1,
+       [](Ctx& c) { EXPECT_EQ(QeProjectDb_Sys_JdnParse(c.T(0)), -1.0); });
+  Case("QeProjectDb_Sys_ReplaceNonAlnum", 1, [](Ctx& c) {
+    const CQeStringW text = c.T(0);
+    const CQeStringW out = QeProjectDb_Sys_ReplaceNonAlnum(text, L'_');
+    ASSERT_EQ(out.GetLength(), text.GetLength());
+    for (int i = 0; i < out.GetLength(); ++i) {
+      EXPECT_TRUE(out.GetAt(i) == text.GetAt(i) || out.GetAt(i) == L'_') << i;
+    }
+    EXPECT_EQ(out.Find(L'\''), -1);
+    EXPECT_EQ(out.Find(L'\\'), -1);
+  });
+  Case("QeProjectDb_Sys_GetNamePrefix", 1, [](Ctx& c) {
+    const CQeStringW prefix = QeProjectDb_Sys_GetNamePrefix(c.T(0));
+    if (prefix.IsEmpty()) return;
+    EXPECT_FALSE(iswdigit(prefix.GetLastChar()));
+    EXPECT_FALSE(iswspace(prefix.GetLastChar()));
+  });
+  Case("QeProjectDb_Sys_IsNameUnique", 2, [](Ctx& c) {
+    const CQeStringW name = c.T(0), other = c.T(1);
+    CQeStringW suggestion;
+    EXPECT_TRUE(QeProjectDb_Sys_IsNameUnique(name, {other}, suggestion));
+    EXPECT_TRUE(suggestion == name);
+    EXPECT_FALSE(QeProjectDb_Sys_IsNameUnique(name, {other, name}, suggestion));
+    EXPECT_FALSE(suggestion == name);
+    EXPECT_FALSE(suggestion == other);
+  });
+  Case("QeProjectDb_Sys_GetDefStoragePath", 1, [](Ctx& c) {
+    const std::string root = c.Folder() + "/storage";
+    qe::test::ScopedEnv env("QE_STORAGE_ROOT", root.c_str());
+    const CQeStringW path = QeProjectDb_Sys_GetDefStoragePath(c.T(0));
+    EXPECT_EQ(path.Left(static_cast<int>(root.size())).ToUtf8(), root);
+    EXPECT_EQ(path.GetLastChar(), L'/');
+  });
+  Case("QeProjectDb_Sys_IsNetworkPath", 1,
+       [](Ctx& c) { EXPECT_FALSE(QeProjectDb_Sys_IsNetworkPath(c.PathIn(0))); });
+  Case("QeProjectDb_Sys_DeleteFolder", 1, [](Ctx& c) {
+    // A folder named by the text, with a file in it; its neighbour stays.
+    const CQeStringW path = c.PathIn(0);
+    const fs::path keep = fs::path(c.Folder()) / "keep";
+    fs::create_directories(keep);
+    std::error_code error;
+    const bool made = fs::create_directories(Fs(path) / "inner", error);
+    if (made) std::ofstream(Fs(path) / "inner" / "file.txt") << "x";
+    EXPECT_EQ(QeProjectDb_Sys_DeleteFolder(path), 0);
+    if (made) {
+      EXPECT_FALSE(fs::exists(Fs(path)));
+    }
+    EXPECT_TRUE(fs::exists(keep));
+  });
+  return 0;
+}();
 
 }  // namespace
 }  // namespace qe::hostile

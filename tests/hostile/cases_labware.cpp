@@ -28,8 +28,7 @@ int64_t AddPlate(Ctx& c, const CQeStringW& uuid, const CQeStringW& model) {
   std::list<SQeProjectDbRow_wellplatename> names{
       {0, uuid, configs.front().iKey, kQeCustomWellplatesCompany, L"Type", model, 1, 0, 0}};
   EXPECT_EQ(QeProjectDb_Wellplatename_InsertMany(c.h, names), 0);
-  c.MayAdd("wellplateconfiguration");
-  c.MayAdd("wellplatename");
+  c.MayAdd({"wellplateconfiguration", "wellplatename"});
   return names.front().iKey;
 }
 
@@ -40,8 +39,7 @@ int64_t AddDish(Ctx& c, const CQeStringW& uuid, const CQeStringW& model) {
   std::list<SQeProjectDbRow_dishname> names{
       {0, uuid, configs.front().iKey, kQeCustomDishesCompany, L"Type", model, 1, 0}};
   EXPECT_EQ(QeProjectDb_Dishname_InsertMany(c.h, names), 0);
-  c.MayAdd("dishconfiguration");
-  c.MayAdd("dishname");
+  c.MayAdd({"dishconfiguration", "dishname"});
   return names.front().iKey;
 }
 
@@ -49,7 +47,7 @@ int64_t AddSlide(Ctx& c, const CQeStringW& uuid, const CQeStringW& company) {
   std::list<SQeProjectDbRow_slidedef> slides{{0, uuid, company, L"Type", L"Model", 0, 0, 1, 1, 1,
                                               CQeByteArray("e", 1), CQeByteArray("s", 1), 0}};
   EXPECT_EQ(QeProjectDb_Slidedef_InsertMany(c.h, slides), 0);
-  c.MayAdd("slidedef");
+  c.MayAdd({"slidedef"});
   return slides.front().iKey;
 }
 
@@ -75,7 +73,7 @@ void PlateMark(Ctx& c, Call call, int removed) {
   if (removed == 0) {
     ASSERT_EQ(QeProjectDb_Wellplatename_RemoveCustom(c.h, uuid), 0);
   }
-  c.Status(call(c.h, uuid), {0});
+  c.Ok(call(c.h, uuid));
   SQeProjectDbRow_wellplatedef row;
   ASSERT_EQ(QeProjectDb_Wellplatedef_GetOne(c.h, key, row), 0);
   EXPECT_EQ(row.iRemoved, removed);
@@ -88,7 +86,7 @@ void DishMark(Ctx& c, Call call, int removed) {
   if (removed == 0) {
     ASSERT_EQ(QeProjectDb_Dishname_RemoveCustom(c.h, uuid), 0);
   }
-  c.Status(call(c.h, uuid), {0});
+  c.Ok(call(c.h, uuid));
   SQeProjectDbRow_dishdef row;
   ASSERT_EQ(QeProjectDb_Dishdef_GetOne(c.h, key, row), 0);
   EXPECT_EQ(row.iRemoved, removed);
@@ -125,7 +123,7 @@ void ExportImport(Ctx& c, bool importWithResults) {
     if (plate.iKey != c.f.plateNameKey) earlier.push_back(name.iWellplateconfigKeyRef);
   }
   ASSERT_EQ(QeProjectDb_Wellplateconfig_Delete(c.h, earlier), 0);
-  c.Status(QeProjectDb_Wellplate_SaveAsCustomToDb(c.h, Plate(c.T(3), type, model)), {0});
+  c.Ok(QeProjectDb_Wellplate_SaveAsCustomToDb(c.h, Plate(c.T(3), type, model)));
   int exported = -1, skipped = -1;
   const int status =
       QeProjectDb_Wellplatedef_ExportUserPlateDefs(c.h, path, true, &exported, &skipped);
@@ -135,7 +133,7 @@ void ExportImport(Ctx& c, bool importWithResults) {
   EXPECT_EQ(skipped, 1);
   if (importWithResults) {
     int imported = -1;
-    c.Status(QeProjectDb_Wellplatedef_ImportUserPlateDefs(c.h, path, &imported, &skipped), {0});
+    c.Ok(QeProjectDb_Wellplatedef_ImportUserPlateDefs(c.h, path, &imported, &skipped));
     EXPECT_EQ(imported, 1);
   } else {
     QeProjectDb_Wellplatedef_InsertOrReplaceUserPlateDefs(c.h, path);
@@ -147,348 +145,289 @@ void ExportImport(Ctx& c, bool importWithResults) {
   c.RoundTrip(copies[1].wszModel, model, "model of the imported plate");
 }
 
-const int kRegistered = Register({
-    // ---- User plate files ----
-    {"QeProjectDb_Wellplatedef_ExportUserPlateDefs(uint32_t h, const CQeStringW& path, bool "
-     "userOnly, int* exported, int* skipped)",
-     3, [](Ctx& c) { ExportImport(c, true); }},
-    {"QeProjectDb_Wellplatedef_ImportUserPlateDefs(uint32_t h, const CQeStringW& path, int* "
-     "imported, int* skipped)",
-     1,
-     [](Ctx& c) {
-       int imported = -1, skipped = -1;
-       // No file of that name: the empty text names the folder itself.
-       c.Status(QeProjectDb_Wellplatedef_ImportUserPlateDefs(c.h, c.PathIn(0), &imported, &skipped),
-                {-13, -10});
-     }},
-    {"QeProjectDb_Wellplatedef_InsertOrReplaceUserPlateDefs(uint32_t h, const CQeStringW& path)", 3,
-     [](Ctx& c) { ExportImport(c, false); }},
-    // ---- Plates ----
-    {"QeProjectDb_Wellplate_SaveAsCustomToDb(uint32_t h, const CQeWellplate& plate)", 3,
-     [](Ctx& c) {
-       const CQeStringW uuid = c.T(0), type = c.T(1), model = c.T(2);
-       c.Status(QeProjectDb_Wellplate_SaveAsCustomToDb(c.h, Plate(uuid, type, model)), {0});
-       c.MayAdd("wellplateconfiguration");
-       c.MayAdd("wellplatename");
-       SQeProjectDbRow_wellplatedef row;
-       bool found = false;
-       ASSERT_EQ(QeProjectDb_Wellplatedef_GetOne(c.h, uuid, row, found), 0);
-       ASSERT_TRUE(found);
-       c.RoundTrip(row.wszType, type, "type");
-       c.RoundTrip(row.wszModel, model, "model");
-       CQeWellplate loaded;
-       CQeLiteVariantR reader(row.pData);
-       ASSERT_EQ(loaded.LoadFromLiteVariant(reader), 0);
-       c.RoundTrip(loaded.GetModelName(), model, "model in the stored geometry");
-     }},
-    {"QeProjectDb_Wellplatename_InsertMany(uint32_t h, std::list<SQeProjectDbRow_wellplatename>& "
-     "rows)",
-     2,
-     [](Ctx& c) {
-       const CQeStringW uuid = c.T(0), model = c.T(1);
-       const int64_t key = AddPlate(c, uuid, model);
-       SQeProjectDbRow_wellplatename row;
-       ASSERT_EQ(QeProjectDb_Wellplatename_GetOne(c.h, uuid, row), 0);
-       EXPECT_EQ(row.iKey, key);
-       c.RoundTrip(row.wszUuid, uuid, "uuid");
-       c.RoundTrip(row.wszModel, model, "model");
-     }},
-    {"QeProjectDb_Wellplatedef_GetOne(uint32_t h, const CQeStringW& uuid, "
-     "SQeProjectDbRow_wellplatedef& row, bool& found)",
-     1,
-     [](Ctx& c) {
-       const CQeStringW uuid = c.T(0);
-       const int64_t key = AddPlate(c, uuid, L"m");
-       SQeProjectDbRow_wellplatedef row;
-       bool found = false;
-       c.Status(QeProjectDb_Wellplatedef_GetOne(c.h, uuid, row, found), {0});
-       EXPECT_TRUE(found);
-       EXPECT_EQ(row.iKey, key);
-     }},
-    {"QeProjectDb_Wellplatedef_GetOne(uint32_t h, const CQeStringW& uuid, "
-     "SQeProjectDbRow_wellplatedef& row)",
-     1,
-     [](Ctx& c) {
-       SQeProjectDbRow_wellplatedef row;
-       c.Status(QeProjectDb_Wellplatedef_GetOne(c.h, c.T(0), row), {0});
-       EXPECT_EQ(row.iKey, 0);
-     }},
-    {"QeProjectDb_Wellplatedef_GetLatest(uint32_t h, const CQeStringW& uuid, "
-     "SQeProjectDbRow_wellplatedef& row, bool& found)",
-     1,
-     [](Ctx& c) {
-       const CQeStringW uuid = c.T(0);
-       const int64_t key = AddPlate(c, uuid, L"m");
-       SQeProjectDbRow_wellplatedef row;
-       bool found = false;
-       c.Status(QeProjectDb_Wellplatedef_GetLatest(c.h, uuid, row, found), {0});
-       EXPECT_TRUE(found);
-       EXPECT_EQ(row.iKey, key);
-     }},
-    {"QeProjectDb_Wellplatedef_GetLatest(uint32_t h, const CQeStringW& uuid, "
-     "SQeProjectDbRow_wellplatedef& row)",
-     1,
-     [](Ctx& c) {
-       SQeProjectDbRow_wellplatedef row;
-       c.Status(QeProjectDb_Wellplatedef_GetLatest(c.h, c.T(0), row), {0});
-       EXPECT_EQ(row.iKey, 0);
-     }},
-    {"QeProjectDb_Wellplatedef_FindCustom(uint32_t h, const CQeStringW& model, "
-     "SQeProjectDbRow_wellplatedef& row, bool& found)",
-     1,
-     [](Ctx& c) {
-       const CQeStringW model = c.T(0);
-       const int64_t key = AddPlate(c, c.T(1), model);
-       SQeProjectDbRow_wellplatedef row;
-       bool found = false;
-       c.Status(QeProjectDb_Wellplatedef_FindCustom(c.h, model, row, found), {0});
-       EXPECT_TRUE(found);
-       EXPECT_EQ(row.iKey, key);
-     }},
-    {"QeProjectDb_Wellplatename_GetOne(uint32_t h, const CQeStringW& uuid, "
-     "SQeProjectDbRow_wellplatename& row)",
-     1,
-     [](Ctx& c) {
-       SQeProjectDbRow_wellplatename row;
-       c.Status(QeProjectDb_Wellplatename_GetOne(c.h, c.T(0), row), {0});
-       EXPECT_EQ(row.iKey, 0);
-     }},
-    {"QeProjectDb_Wellplateconfig_GetOne(uint32_t h, const CQeStringW& uuid, "
-     "SQeProjectDbRow_wellplateconfiguration& row)",
-     1,
-     [](Ctx& c) {
-       SQeProjectDbRow_wellplateconfiguration row;
-       c.Status(QeProjectDb_Wellplateconfig_GetOne(c.h, c.T(0), row), {0});
-       EXPECT_EQ(row.iKey, 0);
-     }},
-    {"QeProjectDb_Wellplatename_RemoveCustom(uint32_t h, const CQeStringW& uuid)", 2,
-     [](Ctx& c) { PlateMark(c, QeProjectDb_Wellplatename_RemoveCustom, 1); }},
-    {"QeProjectDb_Wellplatename_UnremoveCustom(uint32_t h, const CQeStringW& uuid)", 2,
-     [](Ctx& c) { PlateMark(c, QeProjectDb_Wellplatename_UnremoveCustom, 0); }},
-    {"QeProjectDb_Wellplatename_ReplaceCustom(uint32_t h, const CQeStringW& uuid, int64_t "
-     "replacedByKey)",
-     2,
-     [](Ctx& c) {
-       PlateMark(
-           c,
-           [&](uint32_t h, const CQeStringW& uuid) {
-             return QeProjectDb_Wellplatename_ReplaceCustom(h, uuid, c.f.plateNameKey);
-           },
-           1);
-     }},
-    {"QeProjectDb_Labware_GetCatalogueVersion(uint32_t h, const CQeStringW& name, int64_t& "
-     "version)",
-     1,
-     [](Ctx& c) {
-       int64_t version = -1;
-       c.Status(QeProjectDb_Labware_GetCatalogueVersion(c.h, c.T(0), version), {0});
-       EXPECT_EQ(version, 0);
-     }},
-    // ---- Dishes ----
-    {"QeProjectDb_Dish_SaveAsCustomToDb(uint32_t h, const CQeSingleElementHolder& dish)", 3,
-     [](Ctx& c) {
-       const CQeStringW uuid = c.T(0), type = c.T(1), model = c.T(2);
-       const CQeRectBase<double> sticker(0, 0, 10, 10);
-       CQeSingleElementHolder dish(uuid, kQeCustomDishesCompany, type, model,
-                                   CQeLayoutElement(SQeShape(5000.0)), &sticker);
-       c.Status(QeProjectDb_Dish_SaveAsCustomToDb(c.h, dish), {0});
-       c.MayAdd("dishconfiguration");
-       c.MayAdd("dishname");
-       SQeProjectDbRow_dishdef row;
-       bool found = false;
-       ASSERT_EQ(QeProjectDb_Dishdef_GetOne(c.h, uuid, row, found), 0);
-       ASSERT_TRUE(found);
-       c.RoundTrip(row.wszType, type, "type");
-       c.RoundTrip(row.wszModel, model, "model");
-     }},
-    {"QeProjectDb_Dishname_InsertMany(uint32_t h, std::list<SQeProjectDbRow_dishname>& rows)", 2,
-     [](Ctx& c) {
-       const CQeStringW uuid = c.T(0), model = c.T(1);
-       const int64_t key = AddDish(c, uuid, model);
-       SQeProjectDbRow_dishdef row;
-       ASSERT_EQ(QeProjectDb_Dishdef_GetOne(c.h, key, row), 0);
-       c.RoundTrip(row.wszUuid, uuid, "uuid");
-       c.RoundTrip(row.wszModel, model, "model");
-     }},
-    {"QeProjectDb_Dishdef_GetOne(uint32_t h, const CQeStringW& uuid, SQeProjectDbRow_dishdef& "
-     "row, bool& found)",
-     1,
-     [](Ctx& c) {
-       const CQeStringW uuid = c.T(0);
-       const int64_t key = AddDish(c, uuid, L"m");
-       SQeProjectDbRow_dishdef row;
-       bool found = false;
-       c.Status(QeProjectDb_Dishdef_GetOne(c.h, uuid, row, found), {0});
-       EXPECT_TRUE(found);
-       EXPECT_EQ(row.iKey, key);
-     }},
-    {"QeProjectDb_Dishdef_GetOne(uint32_t h, const CQeStringW& uuid, SQeProjectDbRow_dishdef& "
-     "row)",
-     1,
-     [](Ctx& c) {
-       SQeProjectDbRow_dishdef row;
-       c.Status(QeProjectDb_Dishdef_GetOne(c.h, c.T(0), row), {0});
-       EXPECT_EQ(row.iKey, 0);
-     }},
-    {"QeProjectDb_Dishdef_FindCustom(uint32_t h, const CQeStringW& model, "
-     "SQeProjectDbRow_dishdef& row, bool& found)",
-     1,
-     [](Ctx& c) {
-       const CQeStringW model = c.T(0);
-       const int64_t key = AddDish(c, c.T(1), model);
-       SQeProjectDbRow_dishdef row;
-       bool found = false;
-       c.Status(QeProjectDb_Dishdef_FindCustom(c.h, model, row, found), {0});
-       EXPECT_TRUE(found);
-       EXPECT_EQ(row.iKey, key);
-     }},
-    {"QeProjectDb_Dishconfig_GetOne(uint32_t h, const CQeStringW& uuid, "
-     "SQeProjectDbRow_dishconfiguration& row)",
-     1,
-     [](Ctx& c) {
-       SQeProjectDbRow_dishconfiguration row;
-       c.Status(QeProjectDb_Dishconfig_GetOne(c.h, c.T(0), row), {0});
-       EXPECT_EQ(row.iKey, 0);
-     }},
-    {"QeProjectDb_Dishname_RemoveCustom(uint32_t h, const CQeStringW& uuid)", 2,
-     [](Ctx& c) { DishMark(c, QeProjectDb_Dishname_RemoveCustom, 1); }},
-    {"QeProjectDb_Dishname_UnremoveCustom(uint32_t h, const CQeStringW& uuid)", 2,
-     [](Ctx& c) { DishMark(c, QeProjectDb_Dishname_UnremoveCustom, 0); }},
-    // ---- Slides ----
-    {"QeProjectDb_Slidedef_InsertMany(uint32_t h, std::list<SQeProjectDbRow_slidedef>& rows)", 2,
-     [](Ctx& c) {
-       const CQeStringW uuid = c.T(0), company = c.T(1);
-       const int64_t key = AddSlide(c, uuid, company);
-       SQeProjectDbRow_slidedef row;
-       ASSERT_EQ(QeProjectDb_Slidedef_GetOne(c.h, key, row), 0);
-       c.RoundTrip(row.wszUuid, uuid, "uuid");
-       c.RoundTrip(row.wszCompany, company, "company");
-     }},
-    {"QeProjectDb_Slidedef_GetOne(uint32_t h, const CQeStringW& uuid, SQeProjectDbRow_slidedef& "
-     "row)",
-     1,
-     [](Ctx& c) {
-       const CQeStringW uuid = c.T(0);
-       const int64_t key = AddSlide(c, uuid, L"c");
-       SQeProjectDbRow_slidedef row;
-       c.Status(QeProjectDb_Slidedef_GetOne(c.h, uuid, row), {0});
-       EXPECT_EQ(row.iKey, key);
-     }},
-    {"QeProjectDb_Slidedef_GetOneByName(uint32_t h, const CQeStringW& company, "
-     "SQeProjectDbRow_slidedef& row, bool& found, bool onlyPresent)",
-     1,
-     [](Ctx& c) {
-       const CQeStringW company = c.T(0);
-       const int64_t key = AddSlide(c, c.T(1), company);
-       SQeProjectDbRow_slidedef row;
-       bool found = false;
-       c.Status(QeProjectDb_Slidedef_GetOneByName(c.h, company, row, found, true), {0});
-       EXPECT_TRUE(found);
-       EXPECT_EQ(row.iKey, key);
-     }},
-    {"QeProjectDb_Slidedef_Remove(uint32_t h, const CQeStringW& uuid)", 2,
-     [](Ctx& c) {
-       const CQeStringW uuid = c.T(0);
-       const int64_t key = AddSlide(c, uuid, c.T(1));
-       c.Status(QeProjectDb_Slidedef_Remove(c.h, uuid), {0});
-       SQeProjectDbRow_slidedef row;
-       ASSERT_EQ(QeProjectDb_Slidedef_GetOne(c.h, key, row), 0);
-       EXPECT_EQ(row.iRemoved, 1);
-     }},
-    // ---- Labware a run used ----
-    {"QeProjectDb_Plateinfo_Insert(uint32_t h, int64_t jobrunKey, int64_t wellplatenameKey, "
-     "const CQeStringW& name, const CQeStringW& barcode, const CQeStringW& desc, int64_t* outKey)",
-     3,
-     [](Ctx& c) {
-       const CQeStringW name = c.T(0), barcode = c.T(1), desc = c.T(2);
-       int64_t key = 0;
-       c.Status(QeProjectDb_Plateinfo_Insert(c.h, c.f.runKey, c.f.plateNameKey, name, barcode, desc,
-                                             &key),
-                {0});
-       c.MayAdd("plateinfo");
-       SQeProjectDbRow_plateinfo row;
-       ASSERT_EQ(QeProjectDb_Plateinfo_GetOne(c.h, key, row), 0);
-       c.RoundTrip(row.wszName, name, "name");
-       c.RoundTrip(row.wszBarcode, barcode, "barcode");
-       c.RoundTrip(row.wszDesc, desc, "description");
-     }},
-    {"QeProjectDb_Plateinfo_InsertMany(uint32_t h, std::vector<SQeProjectDbRow_plateinfo>& rows)",
-     3,
-     [](Ctx& c) {
-       std::vector<SQeProjectDbRow_plateinfo> rows = {
-           {0, c.f.runKey, c.f.plateNameKey, c.T(0), c.T(1), c.T(2)}};
-       const SQeProjectDbRow_plateinfo given = rows[0];
-       c.Status(QeProjectDb_Plateinfo_InsertMany(c.h, rows), {0});
-       c.MayAdd("plateinfo");
-       SQeProjectDbRow_plateinfo row;
-       ASSERT_EQ(QeProjectDb_Plateinfo_GetOne(c.h, rows[0].iKey, row), 0);
-       c.RoundTrip(row.wszName, given.wszName, "name");
-       c.RoundTrip(row.wszBarcode, given.wszBarcode, "barcode");
-       c.RoundTrip(row.wszDesc, given.wszDesc, "description");
-     }},
-    {"QeProjectDb_Plateinfo_Exists(uint32_t h, const CQeStringW& uuid)", 1,
-     [](Ctx& c) {
-       const CQeStringW uuid = c.T(0);
-       EXPECT_FALSE(QeProjectDb_Plateinfo_Exists(c.h, uuid));
-       const int64_t key = AddPlate(c, uuid, L"m");
-       ASSERT_EQ(QeProjectDb_Plateinfo_Insert(c.h, c.f.runKey, key, L"p", L"b", L"d", nullptr), 0);
-       c.MayAdd("plateinfo");
-       EXPECT_TRUE(QeProjectDb_Plateinfo_Exists(c.h, uuid));
-     }},
-    {"QeProjectDb_Slideinfo_Insert(uint32_t h, int64_t jobrunKey, const CQeStringW& name, const "
-     "CQeStringW& barcode, const CQeStringW& desc, int64_t* outKey)",
-     3,
-     [](Ctx& c) {
-       const CQeStringW name = c.T(0), barcode = c.T(1), desc = c.T(2);
-       int64_t key = 0;
-       c.Status(QeProjectDb_Slideinfo_Insert(c.h, c.f.runKey, name, barcode, desc, &key), {0});
-       c.MayAdd("slideinfo");
-       SQeProjectDbRow_slideinfo row;
-       ASSERT_EQ(QeProjectDb_Slideinfo_GetOne(c.h, key, row), 0);
-       c.RoundTrip(row.wszName, name, "name");
-       c.RoundTrip(row.wszBarcode, barcode, "barcode");
-       c.RoundTrip(row.wszDesc, desc, "description");
-     }},
-    {"QeProjectDb_Slideinfo_InsertMany(uint32_t h, std::vector<SQeProjectDbRow_slideinfo>& rows)",
-     2,
-     [](Ctx& c) {
-       std::vector<SQeProjectDbRow_slideinfo> rows = {{0, c.f.runKey, c.T(0), c.T(1), L"d"}};
-       const SQeProjectDbRow_slideinfo given = rows[0];
-       c.Status(QeProjectDb_Slideinfo_InsertMany(c.h, rows), {0});
-       c.MayAdd("slideinfo");
-       SQeProjectDbRow_slideinfo row;
-       ASSERT_EQ(QeProjectDb_Slideinfo_GetOne(c.h, rows[0].iKey, row), 0);
-       c.RoundTrip(row.wszName, given.wszName, "name");
-       c.RoundTrip(row.wszBarcode, given.wszBarcode, "barcode");
-     }},
-    {"QeProjectDb_Slideinfo_UpdateBarcode(uint32_t h, int64_t key, const CQeStringW& barcode)", 1,
-     [](Ctx& c) {
-       const CQeStringW barcode = c.T(0);
-       c.Status(QeProjectDb_Slideinfo_UpdateBarcode(c.h, c.f.slideinfoKey, barcode), {0});
-       c.MayChange("slideinfo", c.f.slideinfoKey);
-       SQeProjectDbRow_slideinfo row;
-       ASSERT_EQ(QeProjectDb_Slideinfo_GetOne(c.h, c.f.slideinfoKey, row), 0);
-       c.RoundTrip(row.wszBarcode, barcode, "barcode");
-     }},
-    {"QeProjectDb_Wellinfo_Insert(uint32_t h, int64_t jobrunKey, int32_t wellIndex, const "
-     "CQeStringW& name, int64_t* outKey)",
-     1,
-     [](Ctx& c) {
-       const CQeStringW name = c.T(0);
-       int64_t key = 0;
-       c.Status(QeProjectDb_Wellinfo_Insert(c.h, c.f.runKey, 5, name, &key), {0});
-       c.MayAdd("wellinfo");
-       c.RoundTrip(WellName(c, key), name, "name");
-     }},
-    {"QeProjectDb_Wellinfo_InsertMany(uint32_t h, std::vector<SQeProjectDbRow_wellinfo>& rows)", 1,
-     [](Ctx& c) {
-       const CQeStringW name = c.T(0);
-       std::vector<SQeProjectDbRow_wellinfo> rows = {{0, c.f.runKey, 6, name}};
-       c.Status(QeProjectDb_Wellinfo_InsertMany(c.h, rows), {0});
-       c.MayAdd("wellinfo");
-       c.RoundTrip(WellName(c, rows[0].iKey), name, "name");
-     }},
-});
+const int kRegistered = [] {
+  // ---- User plate files ----
+  Case("QeProjectDb_Wellplatedef_ExportUserPlateDefs", 3, [](Ctx& c) { ExportImport(c, true); });
+  Case("QeProjectDb_Wellplatedef_ImportUserPlateDefs", 1, [](Ctx& c) {
+    int imported = -1, skipped = -1;
+    // No file of that name: the empty text names the folder itself.
+    c.Status(QeProjectDb_Wellplatedef_ImportUserPlateDefs(c.h, c.PathIn(0), &imported, &skipped),
+             {-13, -10});
+  });
+  Case("QeProjectDb_Wellplatedef_InsertOrReplaceUserPlateDefs", 3,
+       [](Ctx& c) { ExportImport(c, false); });
+  // ---- Plates ----
+  Case("QeProjectDb_Wellplate_SaveAsCustomToDb", 3, [](Ctx& c) {
+    const CQeStringW uuid = c.T(0), type = c.T(1), model = c.T(2);
+    c.Ok(QeProjectDb_Wellplate_SaveAsCustomToDb(c.h, Plate(uuid, type, model)),
+         {"wellplateconfiguration", "wellplatename"});
+    SQeProjectDbRow_wellplatedef row;
+    bool found = false;
+    ASSERT_EQ(QeProjectDb_Wellplatedef_GetOne(c.h, uuid, row, found), 0);
+    ASSERT_TRUE(found);
+    c.RoundTrip(row.wszType, type, "type");
+    c.RoundTrip(row.wszModel, model, "model");
+    CQeWellplate loaded;
+    CQeLiteVariantR reader(row.pData);
+    ASSERT_EQ(loaded.LoadFromLiteVariant(reader), 0);
+    c.RoundTrip(loaded.GetModelName(), model, "model in the stored geometry");
+  });
+  Case("QeProjectDb_Wellplatename_InsertMany", 2, [](Ctx& c) {
+    const CQeStringW uuid = c.T(0), model = c.T(1);
+    const int64_t key = AddPlate(c, uuid, model);
+    SQeProjectDbRow_wellplatename row;
+    ASSERT_EQ(QeProjectDb_Wellplatename_GetOne(c.h, uuid, row), 0);
+    EXPECT_EQ(row.iKey, key);
+    c.RoundTrip(row.wszUuid, uuid, "uuid");
+    c.RoundTrip(row.wszModel, model, "model");
+  });
+  Case(
+      "QeProjectDb_Wellplatedef_GetOne(uint32_t h, const CQeStringW& uuid, "
+      "SQeProjectDbRow_wellplatedef& row, bool& found)",
+      1, [](Ctx& c) {
+        const CQeStringW uuid = c.T(0);
+        const int64_t key = AddPlate(c, uuid, L"m");
+        SQeProjectDbRow_wellplatedef row;
+        bool found = false;
+        c.Ok(QeProjectDb_Wellplatedef_GetOne(c.h, uuid, row, found));
+        EXPECT_TRUE(found);
+        EXPECT_EQ(row.iKey, key);
+      });
+  Case(
+      "QeProjectDb_Wellplatedef_GetOne(uint32_t h, const CQeStringW& uuid, "
+      "SQeProjectDbRow_wellplatedef& row)",
+      1, [](Ctx& c) {
+        SQeProjectDbRow_wellplatedef row;
+        c.Ok(QeProjectDb_Wellplatedef_GetOne(c.h, c.T(0), row));
+        EXPECT_EQ(row.iKey, 0);
+      });
+  Case(
+      "QeProjectDb_Wellplatedef_GetLatest(uint32_t h, const CQeStringW& uuid, "
+      "SQeProjectDbRow_wellplatedef& row, bool& found)",
+      1, [](Ctx& c) {
+        const CQeStringW uuid = c.T(0);
+        const int64_t key = AddPlate(c, uuid, L"m");
+        SQeProjectDbRow_wellplatedef row;
+        bool found = false;
+        c.Ok(QeProjectDb_Wellplatedef_GetLatest(c.h, uuid, row, found));
+        EXPECT_TRUE(found);
+        EXPECT_EQ(row.iKey, key);
+      });
+  Case(
+      "QeProjectDb_Wellplatedef_GetLatest(uint32_t h, const CQeStringW& uuid, "
+      "SQeProjectDbRow_wellplatedef& row)",
+      1, [](Ctx& c) {
+        SQeProjectDbRow_wellplatedef row;
+        c.Ok(QeProjectDb_Wellplatedef_GetLatest(c.h, c.T(0), row));
+        EXPECT_EQ(row.iKey, 0);
+      });
+  Case("QeProjectDb_Wellplatedef_FindCustom", 1, [](Ctx& c) {
+    const CQeStringW model = c.T(0);
+    const int64_t key = AddPlate(c, c.T(1), model);
+    SQeProjectDbRow_wellplatedef row;
+    bool found = false;
+    c.Ok(QeProjectDb_Wellplatedef_FindCustom(c.h, model, row, found));
+    EXPECT_TRUE(found);
+    EXPECT_EQ(row.iKey, key);
+  });
+  Case("QeProjectDb_Wellplatename_GetOne", 1, [](Ctx& c) {
+    SQeProjectDbRow_wellplatename row;
+    c.Ok(QeProjectDb_Wellplatename_GetOne(c.h, c.T(0), row));
+    EXPECT_EQ(row.iKey, 0);
+  });
+  Case(
+      "QeProjectDb_Wellplateconfig_GetOne(uint32_t h, const CQeStringW& uuid, "
+      "SQeProjectDbRow_wellplateconfiguration& row)",
+      1, [](Ctx& c) {
+        SQeProjectDbRow_wellplateconfiguration row;
+        c.Ok(QeProjectDb_Wellplateconfig_GetOne(c.h, c.T(0), row));
+        EXPECT_EQ(row.iKey, 0);
+      });
+  Case("QeProjectDb_Wellplatename_RemoveCustom", 2,
+       [](Ctx& c) { PlateMark(c, QeProjectDb_Wellplatename_RemoveCustom, 1); });
+  Case("QeProjectDb_Wellplatename_UnremoveCustom", 2,
+       [](Ctx& c) { PlateMark(c, QeProjectDb_Wellplatename_UnremoveCustom, 0); });
+  Case("QeProjectDb_Wellplatename_ReplaceCustom", 2, [](Ctx& c) {
+    PlateMark(
+        c,
+        [&](uint32_t h, const CQeStringW& uuid) {
+          return QeProjectDb_Wellplatename_ReplaceCustom(h, uuid, c.f.plateNameKey);
+        },
+        1);
+  });
+  Case("QeProjectDb_Labware_GetCatalogueVersion", 1, [](Ctx& c) {
+    int64_t version = -1;
+    c.Ok(QeProjectDb_Labware_GetCatalogueVersion(c.h, c.T(0), version));
+    EXPECT_EQ(version, 0);
+  });
+  // ---- Dishes ----
+  Case("QeProjectDb_Dish_SaveAsCustomToDb", 3, [](Ctx& c) {
+    const CQeStringW uuid = c.T(0), type = c.T(1), model = c.T(2);
+    const CQeRectBase<double> sticker(0, 0, 10, 10);
+    CQeSingleElementHolder dish(uuid, kQeCustomDishesCompany, type, model,
+                                CQeLayoutElement(SQeShape(5000.0)), &sticker);
+    c.Ok(QeProjectDb_Dish_SaveAsCustomToDb(c.h, dish), {"dishconfiguration", "dishname"});
+    SQeProjectDbRow_dishdef row;
+    bool found = false;
+    ASSERT_EQ(QeProjectDb_Dishdef_GetOne(c.h, uuid, row, found), 0);
+    ASSERT_TRUE(found);
+    c.RoundTrip(row.wszType, type, "type");
+    c.RoundTrip(row.wszModel, model, "model");
+  });
+  Case("QeProjectDb_Dishname_InsertMany", 2, [](Ctx& c) {
+    const CQeStringW uuid = c.T(0), model = c.T(1);
+    const int64_t key = AddDish(c, uuid, model);
+    SQeProjectDbRow_dishdef row;
+    ASSERT_EQ(QeProjectDb_Dishdef_GetOne(c.h, key, row), 0);
+    c.RoundTrip(row.wszUuid, uuid, "uuid");
+    c.RoundTrip(row.wszModel, model, "model");
+  });
+  Case(
+      "QeProjectDb_Dishdef_GetOne(uint32_t h, const CQeStringW& uuid, SQeProjectDbRow_dishdef& "
+      "row, bool& found)",
+      1, [](Ctx& c) {
+        const CQeStringW uuid = c.T(0);
+        const int64_t key = AddDish(c, uuid, L"m");
+        SQeProjectDbRow_dishdef row;
+        bool found = false;
+        c.Ok(QeProjectDb_Dishdef_GetOne(c.h, uuid, row, found));
+        EXPECT_TRUE(found);
+        EXPECT_EQ(row.iKey, key);
+      });
+  Case(
+      "QeProjectDb_Dishdef_GetOne(uint32_t h, const CQeStringW& uuid, SQeProjectDbRow_dishdef& "
+      "row)",
+      1, [](Ctx& c) {
+        SQeProjectDbRow_dishdef row;
+        c.Ok(QeProjectDb_Dishdef_GetOne(c.h, c.T(0), row));
+        EXPECT_EQ(row.iKey, 0);
+      });
+  Case("QeProjectDb_Dishdef_FindCustom", 1, [](Ctx& c) {
+    const CQeStringW model = c.T(0);
+    const int64_t key = AddDish(c, c.T(1), model);
+    SQeProjectDbRow_dishdef row;
+    bool found = false;
+    c.Ok(QeProjectDb_Dishdef_FindCustom(c.h, model, row, found));
+    EXPECT_TRUE(found);
+    EXPECT_EQ(row.iKey, key);
+  });
+  Case("QeProjectDb_Dishconfig_GetOne", 1, [](Ctx& c) {
+    SQeProjectDbRow_dishconfiguration row;
+    c.Ok(QeProjectDb_Dishconfig_GetOne(c.h, c.T(0), row));
+    EXPECT_EQ(row.iKey, 0);
+  });
+  Case("QeProjectDb_Dishname_RemoveCustom", 2,
+       [](Ctx& c) { DishMark(c, QeProjectDb_Dishname_RemoveCustom, 1); });
+  Case("QeProjectDb_Dishname_UnremoveCustom", 2,
+       [](Ctx& c) { DishMark(c, QeProjectDb_Dishname_UnremoveCustom, 0); });
+  // ---- Slides ----
+  Case("QeProjectDb_Slidedef_InsertMany", 2, [](Ctx& c) {
+    const CQeStringW uuid = c.T(0), company = c.T(1);
+    const int64_t key = AddSlide(c, uuid, company);
+    SQeProjectDbRow_slidedef row;
+    ASSERT_EQ(QeProjectDb_Slidedef_GetOne(c.h, key, row), 0);
+    c.RoundTrip(row.wszUuid, uuid, "uuid");
+    c.RoundTrip(row.wszCompany, company, "company");
+  });
+  Case(
+      "QeProjectDb_Slidedef_GetOne(uint32_t h, const CQeStringW& uuid, SQeProjectDbRow_slidedef& "
+      "row)",
+      1, [](Ctx& c) {
+        const CQeStringW uuid = c.T(0);
+        const int64_t key = AddSlide(c, uuid, L"c");
+        SQeProjectDbRow_slidedef row;
+        c.Ok(QeProjectDb_Slidedef_GetOne(c.h, uuid, row));
+        EXPECT_EQ(row.iKey, key);
+      });
+  Case("QeProjectDb_Slidedef_GetOneByName", 1, [](Ctx& c) {
+    const CQeStringW company = c.T(0);
+    const int64_t key = AddSlide(c, c.T(1), company);
+    SQeProjectDbRow_slidedef row;
+    bool found = false;
+    c.Ok(QeProjectDb_Slidedef_GetOneByName(c.h, company, row, found, true));
+    EXPECT_TRUE(found);
+    EXPECT_EQ(row.iKey, key);
+  });
+  Case("QeProjectDb_Slidedef_Remove", 2, [](Ctx& c) {
+    const CQeStringW uuid = c.T(0);
+    const int64_t key = AddSlide(c, uuid, c.T(1));
+    c.Ok(QeProjectDb_Slidedef_Remove(c.h, uuid));
+    SQeProjectDbRow_slidedef row;
+    ASSERT_EQ(QeProjectDb_Slidedef_GetOne(c.h, key, row), 0);
+    EXPECT_EQ(row.iRemoved, 1);
+  });
+  // ---- Labware a run used ----
+  Case("QeProjectDb_Plateinfo_Insert", 3, [](Ctx& c) {
+    const CQeStringW name = c.T(0), barcode = c.T(1), desc = c.T(2);
+    int64_t key = 0;
+    c.Ok(QeProjectDb_Plateinfo_Insert(c.h, c.f.runKey, c.f.plateNameKey, name, barcode, desc, &key),
+         {"plateinfo"});
+    SQeProjectDbRow_plateinfo row;
+    ASSERT_EQ(QeProjectDb_Plateinfo_GetOne(c.h, key, row), 0);
+    c.RoundTrip(row.wszName, name, "name");
+    c.RoundTrip(row.wszBarcode, barcode, "barcode");
+    c.RoundTrip(row.wszDesc, desc, "description");
+  });
+  Case("QeProjectDb_Plateinfo_InsertMany", 3, [](Ctx& c) {
+    std::vector<SQeProjectDbRow_plateinfo> rows = {
+        {0, c.f.runKey, c.f.plateNameKey, c.T(0), c.T(1), c.T(2)}};
+    const SQeProjectDbRow_plateinfo given = rows[0];
+    c.Ok(QeProjectDb_Plateinfo_InsertMany(c.h, rows), {"plateinfo"});
+    SQeProjectDbRow_plateinfo row;
+    ASSERT_EQ(QeProjectDb_Plateinfo_GetOne(c.h, rows[0].iKey, row), 0);
+    c.RoundTrip(row.wszName, given.wszName, "name");
+    c.RoundTrip(row.wszBarcode, given.wszBarcode, "barcode");
+    c.RoundTrip(row.wszDesc, given.wszDesc, "description");
+  });
+  Case("QeProjectDb_Plateinfo_Exists", 1, [](Ctx& c) {
+    const CQeStringW uuid = c.T(0);
+    EXPECT_FALSE(QeProjectDb_Plateinfo_Exists(c.h, uuid));
+    const int64_t key = AddPlate(c, uuid, L"m");
+    ASSERT_EQ(QeProjectDb_Plateinfo_Insert(c.h, c.f.runKey, key, L"p", L"b", L"d", nullptr), 0);
+    c.MayAdd({"plateinfo"});
+    EXPECT_TRUE(QeProjectDb_Plateinfo_Exists(c.h, uuid));
+  });
+  Case("QeProjectDb_Slideinfo_Insert", 3, [](Ctx& c) {
+    const CQeStringW name = c.T(0), barcode = c.T(1), desc = c.T(2);
+    int64_t key = 0;
+    c.Ok(QeProjectDb_Slideinfo_Insert(c.h, c.f.runKey, name, barcode, desc, &key), {"slideinfo"});
+    SQeProjectDbRow_slideinfo row;
+    ASSERT_EQ(QeProjectDb_Slideinfo_GetOne(c.h, key, row), 0);
+    c.RoundTrip(row.wszName, name, "name");
+    c.RoundTrip(row.wszBarcode, barcode, "barcode");
+    c.RoundTrip(row.wszDesc, desc, "description");
+  });
+  Case("QeProjectDb_Slideinfo_InsertMany", 2, [](Ctx& c) {
+    std::vector<SQeProjectDbRow_slideinfo> rows = {{0, c.f.runKey, c.T(0), c.T(1), L"d"}};
+    const SQeProjectDbRow_slideinfo given = rows[0];
+    c.Ok(QeProjectDb_Slideinfo_InsertMany(c.h, rows), {"slideinfo"});
+    SQeProjectDbRow_slideinfo row;
+    ASSERT_EQ(QeProjectDb_Slideinfo_GetOne(c.h, rows[0].iKey, row), 0);
+    c.RoundTrip(row.wszName, given.wszName, "name");
+    c.RoundTrip(row.wszBarcode, given.wszBarcode, "barcode");
+  });
+  Case("QeProjectDb_Slideinfo_UpdateBarcode", 1, [](Ctx& c) {
+    const CQeStringW barcode = c.T(0);
+    c.Ok(QeProjectDb_Slideinfo_UpdateBarcode(c.h, c.f.slideinfoKey, barcode));
+    c.MayChange("slideinfo", c.f.slideinfoKey);
+    SQeProjectDbRow_slideinfo row;
+    ASSERT_EQ(QeProjectDb_Slideinfo_GetOne(c.h, c.f.slideinfoKey, row), 0);
+    c.RoundTrip(row.wszBarcode, barcode, "barcode");
+  });
+  Case("QeProjectDb_Wellinfo_Insert", 1, [](Ctx& c) {
+    const CQeStringW name = c.T(0);
+    int64_t key = 0;
+    c.Ok(QeProjectDb_Wellinfo_Insert(c.h, c.f.runKey, 5, name, &key), {"wellinfo"});
+    c.RoundTrip(WellName(c, key), name, "name");
+  });
+  Case("QeProjectDb_Wellinfo_InsertMany", 1, [](Ctx& c) {
+    const CQeStringW name = c.T(0);
+    std::vector<SQeProjectDbRow_wellinfo> rows = {{0, c.f.runKey, 6, name}};
+    c.Ok(QeProjectDb_Wellinfo_InsertMany(c.h, rows), {"wellinfo"});
+    c.RoundTrip(WellName(c, rows[0].iKey), name, "name");
+  });
+  return 0;
+}();
 
 }  // namespace
 }  // namespace qe::hostile

@@ -157,7 +157,7 @@ void Post(Ctx& c, bool preview) {
   CQeProjectThumbDb& thumbs = c.Thumbs();
   const int status = preview ? thumbs.PostPreviewRequest(uuid, 0, file, 0, &callback, 7)
                              : thumbs.PostThumbRequest(uuid, 0, file, 0, &callback, 7);
-  c.Status(status, {0});
+  c.Ok(status);
   const CQeRefCountPtr<CQeProjectThumb> request = callback.Wait();
   ASSERT_TRUE(request);
   thumbs.WaitUntilEmpty();
@@ -165,9 +165,7 @@ void Post(Ctx& c, bool preview) {
   EXPECT_TRUE(request->FileName() == file);
   EXPECT_EQ(request->Result(), written ? 0 : -9);
   if (preview) return;
-  c.MayAdd("thumbs.jobrunuuid");
-  c.MayAdd("thumbs.frame");
-  c.MayAdd("thumbs.thumbnail");
+  c.MayAdd({"thumbs.jobrunuuid", "thumbs.frame", "thumbs.thumbnail"});
   const std::vector<CQeStringW> runs = ThumbRuns(c);
   ASSERT_FALSE(runs.empty());
   c.RoundTrip(runs.back(), uuid, "stored run uuid");
@@ -180,9 +178,8 @@ void ClearRun(Ctx& c, Clear clear) {
   ASSERT_NE(db, nullptr);
   CQeProjectThumb::StoreThumbDataToDb(db, uuid, 0, 0, 128, -9, 1.0, CQeByteArray());
   CQeProjectThumbDb::DbCloseConnection(db);
-  c.MayAdd("thumbs.jobrunuuid");
-  c.MayAdd("thumbs.frame");
-  c.Status(clear(c.Thumbs(), uuid), {0});
+  c.MayAdd({"thumbs.jobrunuuid", "thumbs.frame"});
+  c.Ok(clear(c.Thumbs(), uuid));
   for (const CQeStringW& run : ThumbRuns(c)) {
     EXPECT_FALSE(run == Stored(uuid));
   }
@@ -200,269 +197,215 @@ CQeRefCountPtr<CQeProjectThumb> ThumbFromFile(Ctx& c, const CQeStringW& uuid,
   return c.Thumbs().CreateThumbnailFromFile(uuid, 3, name, 0, file.Get());
 }
 
-const int kRegistered = Register({
-    // ---- Labware classes ----
-    {"CQeWellplate::CQeWellplate(const CQeStringW& uuid, const CQeStringW& company, const "
-     "CQeStringW& type, const CQeStringW& model, EQeElementNamingMode naming_mode, "
-     "EQeElementNamingType row_naming, EQeElementNamingType col_naming, uint32_t col_count, "
-     "uint32_t row_count, double x_distance, double y_distance, double plate_width, double "
-     "plate_height, double x_offset, double y_offset, const CQeLayoutElement& well)",
-     4,
-     [](Ctx& c) {
-       const CQeStringW uuid = c.T(0), company = c.T(1), type = c.T(2), model = c.T(3);
-       NamesSurvive(c, Plate(uuid, company, type, model), uuid, company, type, model);
-     }},
-    {"CQeWellplate::CQeWellplate(const CQeStringW& uuid, EQeElementNamingMode naming_mode, "
-     "EQeElementNamingType row_naming, EQeElementNamingType col_naming, uint32_t col_count, "
-     "uint32_t row_count, double x_distance, double y_distance, double plate_width, double "
-     "plate_height, double x_offset, double y_offset, const CQeLayoutElement& well)",
-     1,
-     [](Ctx& c) {
-       const CQeStringW uuid = c.T(0);
-       CQeWellplate plate(uuid, eQeNamingModeAlongRows, eQeNamingNumbers, eQeNamingNumbers, 2, 2,
-                          9000, 9000, 30000, 30000, 5000, 5000, CQeLayoutElement(SQeShape(3000.0)));
-       c.RoundTrip(Reloaded(plate).GetUuid(), uuid, "uuid");
-     }},
-    {"CQeSingleElementHolder::CQeSingleElementHolder(const CQeStringW& uuid, const CQeStringW& "
-     "company, const CQeStringW& type, const CQeStringW& model, const CQeLayoutElement& element, "
-     "const CQeRectBase<double>* sticker)",
-     4,
-     [](Ctx& c) {
-       const CQeStringW uuid = c.T(0), company = c.T(1), type = c.T(2), model = c.T(3);
-       NamesSurvive(c, Dish(uuid, company, type, model), uuid, company, type, model);
-     }},
-    {"CQeSingleElementHolder::CQeSingleElementHolder(const CQeStringW& uuid, const CQeStringW& "
-     "company, const CQeStringW& type, const CQeStringW& model, const CQeLayoutElement& element, "
-     "const SQeShape& outline, const CQeRectBase<double>* sticker)",
-     4,
-     [](Ctx& c) {
-       const CQeStringW uuid = c.T(0), company = c.T(1), type = c.T(2), model = c.T(3);
-       CQeSingleElementHolder dish(uuid, company, type, model, CQeLayoutElement(SQeShape(50.0)),
-                                   SQeShape(100.0), nullptr);
-       NamesSurvive(c, dish, uuid, company, type, model);
-     }},
-    {"IQeElementHolder::SetModelName(const CQeStringW& name)", 1, [](Ctx& c) { AllSetters(c, 0); }},
-    {"IQeElementHolder::SetTypeName(const CQeStringW& name)", 1, [](Ctx& c) { AllSetters(c, 1); }},
-    {"IQeElementHolder::SetCompanyName(const CQeStringW& name)", 1,
-     [](Ctx& c) { AllSetters(c, 2); }},
-    {"CQeWellplate::SetModelName(const CQeStringW& name)", 1, [](Ctx& c) { AllSetters(c, 0); }},
-    {"CQeWellplate::SetTypeName(const CQeStringW& name)", 1, [](Ctx& c) { AllSetters(c, 1); }},
-    {"CQeWellplate::SetCompanyName(const CQeStringW& name)", 1, [](Ctx& c) { AllSetters(c, 2); }},
-    {"CQeSingleElementHolder::SetModelName(const CQeStringW& name)", 1,
-     [](Ctx& c) { AllSetters(c, 0); }},
-    {"CQeSingleElementHolder::SetTypeName(const CQeStringW& name)", 1,
-     [](Ctx& c) { AllSetters(c, 1); }},
-    {"CQeSingleElementHolder::SetCompanyName(const CQeStringW& name)", 1,
-     [](Ctx& c) { AllSetters(c, 2); }},
-    {"CQeWellplate::SetUuid(const CQeStringW& uuid)", 1,
-     [](Ctx& c) {
-       const CQeStringW uuid = c.T(0);
-       CQeWellplate plate = Plate(L"u", L"c", L"t", L"m");
-       plate.SetUuid(uuid);
-       c.RoundTrip(Reloaded(plate).GetUuid(), uuid, "uuid");
-     }},
-    {"CQeSingleElementHolder::SetUuid(const CQeStringW& uuid)", 1,
-     [](Ctx& c) {
-       const CQeStringW uuid = c.T(0);
-       CQeSingleElementHolder dish = Dish(L"u", L"c", L"t", L"m");
-       dish.SetUuid(uuid);
-       c.RoundTrip(Reloaded(dish).GetUuid(), uuid, "uuid");
-     }},
-    {"CQeWellplate::LoadFromLiteVariantWithUuid(CQeLiteVariantR& reader, const CQeStringW& uuid, "
-     "const CQeStringW& company, const CQeStringW& type, const CQeStringW& model, int user_flag)",
-     4,
-     [](Ctx& c) {
-       const CQeStringW uuid = c.T(0), company = c.T(1), type = c.T(2), model = c.T(3);
-       CQeLiteVariantW writer;
-       ASSERT_EQ(Plate(L"u", L"c", L"t", L"m").SaveToLiteVariant(writer), 0);
-       CQeLiteVariantR reader;
-       ASSERT_EQ(writer.Finalize(reader), 0);
-       CQeWellplate plate;
-       ASSERT_EQ(plate.LoadFromLiteVariantWithUuid(reader, uuid, company, type, model, 1), 0);
-       NamesSurvive(c, plate, uuid, company, type, model);
-     }},
-    {"IQeElementHolder::GetInterface(const CQeStringW& name)", 1, NoInterface},
-    {"CQeWellplate::GetInterface(const CQeStringW& name)", 1, NoInterface},
-    {"CQeWellplateEditable::GetInterface(const CQeStringW& name)", 1, NoInterface},
-    {"CQeSingleElementHolder::GetInterface(const CQeStringW& name)", 1, NoInterface},
-    {"CQeWellplate::GetElementIndex(const CQeStringW& name)", 1,
-     [](Ctx& c) {
-       const int index = Plate(L"u", L"c", L"t", L"m").GetElementIndex(c.T(0));
-       EXPECT_TRUE(index >= -1 && index < 6) << index;
-     }},
-    {"DescribeNames(const CQeStringW& company, const CQeStringW& type, const CQeStringW& model)", 3,
-     [](Ctx& c) {
-       const CQeStringW company = c.T(0), type = c.T(1), model = c.T(2);
-       const CQeStringW text = qe::labware::DescribeNames(company, type, model);
-       for (const CQeStringW& part : {company, type, model}) {
-         if (!part.IsEmpty()) {
-           EXPECT_GE(text.Find(part), 0);
-         }
-       }
-     }},
-    {"TextToNumber(EQeElementNamingType type, const CQeStringW& text)", 1,
-     [](Ctx& c) {
-       for (auto type : {eQeNamingNumbers, eQeNamingLetters}) {
-         EXPECT_GE(qe::labware::TextToNumber(type, c.T(0)), -1);
-       }
-     }},
-    {"SQeElementNaming::GetIndex(uint32_t row_count, uint32_t col_count, const CQeStringW& text)",
-     1,
-     [](Ctx& c) {
-       const CQeStringW text = c.T(0);
-       for (auto mode :
-            {eQeNamingModeDownColumns, eQeNamingModeAlongRows, eQeNamingModeRowColumn}) {
-         const SQeElementNaming naming(mode, eQeNamingLetters, eQeNamingNumbers, true);
-         const int index = naming.GetIndex(8, 12, text);
-         EXPECT_TRUE(index >= -1 && index < 96) << index;
-       }
-     }},
-    {"SQeElementNaming::GetRowIndex(const CQeStringW& text)", 1,
-     [](Ctx& c) {
-       const SQeElementNaming naming(eQeNamingModeRowColumn, eQeNamingLetters, eQeNamingNumbers,
-                                     true);
-       EXPECT_GE(naming.GetRowIndex(c.T(0)), -1);
-     }},
-    {"SQeElementNaming::GetColumnIndex(const CQeStringW& text)", 1,
-     [](Ctx& c) {
-       const SQeElementNaming naming(eQeNamingModeRowColumn, eQeNamingLetters, eQeNamingNumbers,
-                                     true);
-       EXPECT_GE(naming.GetColumnIndex(c.T(0)), -1);
-     }},
-    // ---- Thumbnail database ----
-    {"CQeProjectThumbDb::CQeProjectThumbDb(const wchar_t* path, IQeImageFormatManager* "
-     "formatManager, int capacity)",
-     1,
-     [](Ctx& c) {
-       // A thumbnail file named by the text; a name the file system
-       // refuses leaves the object without a file.
-       const CQeStringW path = c.PathIn(0) + L".thumbs";
-       CQeImageFormatManager manager;
-       CQeProjectThumbDb thumbs(path, &manager, 4);
-       c.MayLog({14});
-       c.RoundTrip(thumbs.DbFilename(), path, "file name");
-       sqlite3* db = thumbs.DbOpenConnection();
-       if (db) {
-         EXPECT_EQ(ReadTexts(db, "SELECT wszName FROM vesion").size(), 1u);
-       }
-       CQeProjectThumbDb::DbCloseConnection(db);
-     }},
-    {"CQeProjectThumbReader::DbConnect(const wchar_t* path)", 1,
-     [](Ctx& c) {
-       const CQeStringW path = c.PathIn(0) + L".thumbs";
-       c.MayLog({14});
-       sqlite3* db = CQeProjectThumbReader::DbConnect(path);
-       if (db) {
-         EXPECT_EQ(ReadTexts(db, "SELECT wszName FROM vesion").size(), 1u);
-       }
-       CQeProjectThumbDb::DbCloseConnection(db);
-     }},
-    {"CQeProjectThumbReader::Create(const CQeStringW& path, IQeParallelProcessingQueue* source, "
-     "IQeParallelProcessingQueue* destination, int timeout)",
-     1,
-     [](Ctx& c) {
-       const CQeStringW path = c.PathIn(0);
-       const CQeRefCountPtr<CQeProjectThumbQueue> queue = CQeProjectThumbQueue::Create(4);
-       const CQeRefCountPtr<CQeProjectThumbReader> reader =
-           CQeProjectThumbReader::Create(path, queue.Get(), nullptr, 0);
-       ASSERT_TRUE(reader);
-       EXPECT_TRUE(reader->DbPath() == path);
-       EXPECT_EQ(reader->GetInterface(c.T(0)), nullptr);
-     }},
-    {"CQeProjectThumbReader::GetInterface(const wchar_t* name)", 1,
-     [](Ctx& c) {
-       const CQeRefCountPtr<CQeProjectThumbQueue> queue = CQeProjectThumbQueue::Create(4);
-       const CQeRefCountPtr<CQeProjectThumbReader> reader =
-           CQeProjectThumbReader::Create(L"x", queue.Get(), nullptr, 0);
-       ASSERT_TRUE(reader);
-       EXPECT_EQ(reader->GetInterface(c.T(0)), nullptr);
-     }},
-    {"CQeProjectThumbQueue::GetInterface(const wchar_t* name)", 1,
-     [](Ctx& c) { EXPECT_EQ(CQeProjectThumbQueue::Create(4)->GetInterface(c.T(0)), nullptr); }},
-    {"CQeProjectThumbVirtualQueue::GetInterface(const wchar_t* name)", 1,
-     [](Ctx& c) {
-       EXPECT_EQ(CQeProjectThumbVirtualQueue::Create()->GetInterface(c.T(0)), nullptr);
-     }},
-    {"CQeProjectThumbDb::Clear(const wchar_t* jobrunUuid)", 1,
-     [](Ctx& c) {
-       ClearRun(
-           c, [](CQeProjectThumbDb& thumbs, const CQeStringW& uuid) { return thumbs.Clear(uuid); });
-     },
-     nullptr, StoreFixtureThumb},
-    {"CQeProjectThumbDb::Clear(const wchar_t* jobrunUuid, const std::list<unsigned int>& "
-     "frameIndices)",
-     1,
-     [](Ctx& c) {
-       ClearRun(c, [](CQeProjectThumbDb& thumbs, const CQeStringW& uuid) {
-         const int status = thumbs.Clear(uuid, {0});
-         return status == 0 ? thumbs.Clear(uuid) : status;  // the run row goes with Clear(uuid)
-       });
-     },
-     nullptr, StoreFixtureThumb},
-    {"CQeProjectThumbDb::PostThumbRequest(const wchar_t* jobrunUuid, int frameIndex, const "
-     "wchar_t* fileName, int fileSeqIndex, IQeProjectThumbReadyCallback* callback, int64_t "
-     "requestId)",
-     2, [](Ctx& c) { Post(c, false); }, nullptr, StoreFixtureThumb},
-    {"CQeProjectThumbDb::PostPreviewRequest(const wchar_t* jobrunUuid, int frameIndex, const "
-     "wchar_t* fileName, int fileSeqIndex, IQeProjectThumbReadyCallback* callback, int64_t "
-     "requestId)",
-     2, [](Ctx& c) { Post(c, true); }, nullptr, StoreFixtureThumb},
-    {"CQeProjectThumbDb::CreateThumbnailFromFile(const wchar_t* jobrunUuid, int frameIndex, const "
-     "wchar_t* fileName, int fileSeqIndex, IQeInputImageFile* file)",
-     2,
-     [](Ctx& c) {
-       const CQeStringW uuid = c.T(0), name = c.T(1);
-       const CQeRefCountPtr<CQeProjectThumb> thumb = ThumbFromFile(c, uuid, name);
-       ASSERT_TRUE(thumb);
-       EXPECT_TRUE(thumb->JobrunUuid() == uuid);
-       EXPECT_TRUE(thumb->FileName() == name);
-     },
-     nullptr, StoreFixtureThumb},
-    {"CQeProjectThumb::GetInterface(const wchar_t* name)", 1,
-     [](Ctx& c) {
-       const CQeRefCountPtr<CQeProjectThumb> thumb = ThumbFromFile(c, L"run", L"file");
-       ASSERT_TRUE(thumb);
-       EXPECT_EQ(thumb->GetInterface(c.T(0)), nullptr);
-     },
-     nullptr, StoreFixtureThumb},
-    {"CQeProjectThumb::StoreThumbDataToDb(sqlite3* db, const wchar_t* jobrunUuid, int frameIndex, "
-     "int fileSeqIndex, int size, int loadResult, double cTime, const CQeByteArray& data)",
-     1,
-     [](Ctx& c) {
-       const CQeStringW uuid = c.T(0);
-       sqlite3* db = c.Thumbs().DbOpenConnection();
-       ASSERT_NE(db, nullptr);
-       EXPECT_EQ(CQeProjectThumb::StoreThumbDataToDb(db, uuid, 2, 0, 128, 0, 2.0,
-                                                     CQeByteArray("jpeg", 4)),
-                 0);
-       CQeProjectThumbDb::DbCloseConnection(db);
-       c.MayAdd("thumbs.jobrunuuid");
-       c.MayAdd("thumbs.frame");
-       c.MayAdd("thumbs.thumbnail");
-       const std::vector<CQeStringW> runs = ThumbRuns(c);
-       ASSERT_FALSE(runs.empty());
-       c.RoundTrip(runs.back(), uuid, "stored run uuid");
-     },
-     nullptr, StoreFixtureThumb},
-    // ---- Not called with hostile texts ----
-    {"CQeProjectThumbDb::PostRequest(CQeProjectThumb::EQeType type, const wchar_t* jobrunUuid, "
-     "int frameIndex, const wchar_t* fileName, int fileSeqIndex, IQeProjectThumbReadyCallback* "
-     "callback, int64_t requestId)",
-     0, nullptr, "private; reached through PostThumbRequest and PostPreviewRequest"},
-    {"CQeProjectThumbDb::ExecuteOnOwnConnection(const CQeStringW& sql)", 0, nullptr,
-     "private; runs the library's own SQL"},
-    {"CQeProjectThumb::CQeProjectThumb(EQeType type, const wchar_t* jobrunUuid, int frameIndex, "
-     "const wchar_t* fileName, int fileSeqIndex, CQeProjectThumbDb* owner, "
-     "IQeProjectThumbReadyCallback* callback, int64_t requestId)",
-     0, nullptr, "private; reached through the posts"},
-    {"CQeProjectThumb::Create(EQeType type, const wchar_t* jobrunUuid, int frameIndex, const "
-     "wchar_t* fileName, int fileSeqIndex, CQeProjectThumbDb* owner, "
-     "IQeProjectThumbReadyCallback* callback, int64_t requestId)",
-     0, nullptr, "private; reached through the posts"},
-    {"CQeProjectThumbReader::CQeProjectThumbReader(const CQeStringW& path, "
-     "IQeParallelProcessingQueue* source, IQeParallelProcessingQueue* destination, int timeout)",
-     0, nullptr, "protected; reached through Create"},
-});
+const int kRegistered = [] {
+  // ---- Labware classes ----
+  Case(
+      "CQeWellplate::CQeWellplate(const CQeStringW& uuid, const CQeStringW& company, const "
+      "CQeStringW& type, const CQeStringW& model, EQeElementNamingMode naming_mode, "
+      "EQeElementNamingType row_naming, EQeElementNamingType col_naming, uint32_t col_count, "
+      "uint32_t row_count, double x_distance, double y_distance, double plate_width, double "
+      "plate_height, double x_offset, double y_offset, const CQeLayoutElement& well)",
+      4, [](Ctx& c) {
+        const CQeStringW uuid = c.T(0), company = c.T(1), type = c.T(2), model = c.T(3);
+        NamesSurvive(c, Plate(uuid, company, type, model), uuid, company, type, model);
+      });
+  Case(
+      "CQeWellplate::CQeWellplate(const CQeStringW& uuid, EQeElementNamingMode naming_mode, "
+      "EQeElementNamingType row_naming, EQeElementNamingType col_naming, uint32_t col_count, "
+      "uint32_t row_count, double x_distance, double y_distance, double plate_width, double "
+      "plate_height, double x_offset, double y_offset, const CQeLayoutElement& well)",
+      1, [](Ctx& c) {
+        const CQeStringW uuid = c.T(0);
+        CQeWellplate plate(uuid, eQeNamingModeAlongRows, eQeNamingNumbers, eQeNamingNumbers, 2, 2,
+                           9000, 9000, 30000, 30000, 5000, 5000,
+                           CQeLayoutElement(SQeShape(3000.0)));
+        c.RoundTrip(Reloaded(plate).GetUuid(), uuid, "uuid");
+      });
+  Case(
+      "CQeSingleElementHolder::CQeSingleElementHolder(const CQeStringW& uuid, const CQeStringW& "
+      "company, const CQeStringW& type, const CQeStringW& model, const CQeLayoutElement& element, "
+      "const CQeRectBase<double>* sticker)",
+      4, [](Ctx& c) {
+        const CQeStringW uuid = c.T(0), company = c.T(1), type = c.T(2), model = c.T(3);
+        NamesSurvive(c, Dish(uuid, company, type, model), uuid, company, type, model);
+      });
+  Case(
+      "CQeSingleElementHolder::CQeSingleElementHolder(const CQeStringW& uuid, const CQeStringW& "
+      "company, const CQeStringW& type, const CQeStringW& model, const CQeLayoutElement& element, "
+      "const SQeShape& outline, const CQeRectBase<double>* sticker)",
+      4, [](Ctx& c) {
+        const CQeStringW uuid = c.T(0), company = c.T(1), type = c.T(2), model = c.T(3);
+        CQeSingleElementHolder dish(uuid, company, type, model, CQeLayoutElement(SQeShape(50.0)),
+                                    SQeShape(100.0), nullptr);
+        NamesSurvive(c, dish, uuid, company, type, model);
+      });
+  Case("IQeElementHolder::SetModelName", 1, [](Ctx& c) { AllSetters(c, 0); });
+  Case("IQeElementHolder::SetTypeName", 1, [](Ctx& c) { AllSetters(c, 1); });
+  Case("IQeElementHolder::SetCompanyName", 1, [](Ctx& c) { AllSetters(c, 2); });
+  Case("CQeWellplate::SetModelName", 1, [](Ctx& c) { AllSetters(c, 0); });
+  Case("CQeWellplate::SetTypeName", 1, [](Ctx& c) { AllSetters(c, 1); });
+  Case("CQeWellplate::SetCompanyName", 1, [](Ctx& c) { AllSetters(c, 2); });
+  Case("CQeSingleElementHolder::SetModelName", 1, [](Ctx& c) { AllSetters(c, 0); });
+  Case("CQeSingleElementHolder::SetTypeName", 1, [](Ctx& c) { AllSetters(c, 1); });
+  Case("CQeSingleElementHolder::SetCompanyName", 1, [](Ctx& c) { AllSetters(c, 2); });
+  Case("CQeWellplate::SetUuid", 1, [](Ctx& c) {
+    const CQeStringW uuid = c.T(0);
+    CQeWellplate plate = Plate(L"u", L"c", L"t", L"m");
+    plate.SetUuid(uuid);
+    c.RoundTrip(Reloaded(plate).GetUuid(), uuid, "uuid");
+  });
+  Case("CQeSingleElementHolder::SetUuid", 1, [](Ctx& c) {
+    const CQeStringW uuid = c.T(0);
+    CQeSingleElementHolder dish = Dish(L"u", L"c", L"t", L"m");
+    dish.SetUuid(uuid);
+    c.RoundTrip(Reloaded(dish).GetUuid(), uuid, "uuid");
+  });
+  Case("CQeWellplate::LoadFromLiteVariantWithUuid", 4, [](Ctx& c) {
+    const CQeStringW uuid = c.T(0), company = c.T(1), type = c.T(2), model = c.T(3);
+    CQeLiteVariantW writer;
+    ASSERT_EQ(Plate(L"u", L"c", L"t", L"m").SaveToLiteVariant(writer), 0);
+    CQeLiteVariantR reader;
+    ASSERT_EQ(writer.Finalize(reader), 0);
+    CQeWellplate plate;
+    ASSERT_EQ(plate.LoadFromLiteVariantWithUuid(reader, uuid, company, type, model, 1), 0);
+    NamesSurvive(c, plate, uuid, company, type, model);
+  });
+  Case("IQeElementHolder::GetInterface", 1, NoInterface);
+  Case("CQeWellplate::GetInterface", 1, NoInterface);
+  Case("CQeWellplateEditable::GetInterface", 1, NoInterface);
+  Case("CQeSingleElementHolder::GetInterface", 1, NoInterface);
+  Case("CQeWellplate::GetElementIndex", 1, [](Ctx& c) {
+    const int index = Plate(L"u", L"c", L"t", L"m").GetElementIndex(c.T(0));
+    EXPECT_TRUE(index >= -1 && index < 6) << index;
+  });
+  Case("DescribeNames", 3, [](Ctx& c) {
+    const CQeStringW company = c.T(0), type = c.T(1), model = c.T(2);
+    const CQeStringW text = qe::labware::DescribeNames(company, type, model);
+    for (const CQeStringW& part : {company, type, model}) {
+      if (!part.IsEmpty()) {
+        EXPECT_GE(text.Find(part), 0);
+      }
+    }
+  });
+  Case("TextToNumber", 1, [](Ctx& c) {
+    for (auto type : {eQeNamingNumbers, eQeNamingLetters}) {
+      EXPECT_GE(qe::labware::TextToNumber(type, c.T(0)), -1);
+    }
+  });
+  Case("SQeElementNaming::GetIndex", 1, [](Ctx& c) {
+    const CQeStringW text = c.T(0);
+    for (auto mode : {eQeNamingModeDownColumns, eQeNamingModeAlongRows, eQeNamingModeRowColumn}) {
+      const SQeElementNaming naming(mode, eQeNamingLetters, eQeNamingNumbers, true);
+      const int index = naming.GetIndex(8, 12, text);
+      EXPECT_TRUE(index >= -1 && index < 96) << index;
+    }
+  });
+  Case("SQeElementNaming::GetRowIndex", 1, [](Ctx& c) {
+    const SQeElementNaming naming(eQeNamingModeRowColumn, eQeNamingLetters, eQeNamingNumbers, true);
+    EXPECT_GE(naming.GetRowIndex(c.T(0)), -1);
+  });
+  Case("SQeElementNaming::GetColumnIndex", 1, [](Ctx& c) {
+    const SQeElementNaming naming(eQeNamingModeRowColumn, eQeNamingLetters, eQeNamingNumbers, true);
+    EXPECT_GE(naming.GetColumnIndex(c.T(0)), -1);
+  });
+  // ---- Thumbnail database ----
+  Case(
+      "CQeProjectThumbDb::CQeProjectThumbDb(const wchar_t* path, IQeImageFormatManager* "
+      "formatManager, int capacity)",
+      1, [](Ctx& c) {
+        // A thumbnail file named by the text; a name the file system
+        // refuses leaves the object without a file.
+        const CQeStringW path = c.PathIn(0) + L".thumbs";
+        CQeImageFormatManager manager;
+        CQeProjectThumbDb thumbs(path, &manager, 4);
+        c.MayLog({14});
+        c.RoundTrip(thumbs.DbFilename(), path, "file name");
+        sqlite3* db = thumbs.DbOpenConnection();
+        if (db) {
+          EXPECT_EQ(ReadTexts(db, "SELECT wszName FROM vesion").size(), 1u);
+        }
+        CQeProjectThumbDb::DbCloseConnection(db);
+      });
+  Case("CQeProjectThumbReader::DbConnect", 1, [](Ctx& c) {
+    const CQeStringW path = c.PathIn(0) + L".thumbs";
+    c.MayLog({14});
+    sqlite3* db = CQeProjectThumbReader::DbConnect(path);
+    if (db) {
+      EXPECT_EQ(ReadTexts(db, "SELECT wszName FROM vesion").size(), 1u);
+    }
+    CQeProjectThumbDb::DbCloseConnection(db);
+  });
+  Case("CQeProjectThumbReader::Create", 1, [](Ctx& c) {
+    const CQeStringW path = c.PathIn(0);
+    const CQeRefCountPtr<CQeProjectThumbQueue> queue = CQeProjectThumbQueue::Create(4);
+    const CQeRefCountPtr<CQeProjectThumbReader> reader =
+        CQeProjectThumbReader::Create(path, queue.Get(), nullptr, 0);
+    ASSERT_TRUE(reader);
+    EXPECT_TRUE(reader->DbPath() == path);
+    EXPECT_EQ(reader->GetInterface(c.T(0)), nullptr);
+  });
+  Case("CQeProjectThumbReader::GetInterface", 1, [](Ctx& c) {
+    const CQeRefCountPtr<CQeProjectThumbQueue> queue = CQeProjectThumbQueue::Create(4);
+    const CQeRefCountPtr<CQeProjectThumbReader> reader =
+        CQeProjectThumbReader::Create(L"x", queue.Get(), nullptr, 0);
+    ASSERT_TRUE(reader);
+    EXPECT_EQ(reader->GetInterface(c.T(0)), nullptr);
+  });
+  Case("CQeProjectThumbQueue::GetInterface", 1,
+       [](Ctx& c) { EXPECT_EQ(CQeProjectThumbQueue::Create(4)->GetInterface(c.T(0)), nullptr); });
+  Case("CQeProjectThumbVirtualQueue::GetInterface", 1, [](Ctx& c) {
+    EXPECT_EQ(CQeProjectThumbVirtualQueue::Create()->GetInterface(c.T(0)), nullptr);
+  });
+  Case("CQeProjectThumbDb::Clear(const wchar_t* jobrunUuid)", 1, StoreFixtureThumb, [](Ctx& c) {
+    ClearRun(c,
+             [](CQeProjectThumbDb& thumbs, const CQeStringW& uuid) { return thumbs.Clear(uuid); });
+  });
+  Case(
+      "CQeProjectThumbDb::Clear(const wchar_t* jobrunUuid, const std::list<unsigned int>& "
+      "frameIndices)",
+      1, StoreFixtureThumb, [](Ctx& c) {
+        ClearRun(c, [](CQeProjectThumbDb& thumbs, const CQeStringW& uuid) {
+          const int status = thumbs.Clear(uuid, {0});
+          return status == 0 ? thumbs.Clear(uuid) : status;  // the run row goes with Clear(uuid)
+        });
+      });
+  Case("CQeProjectThumbDb::PostThumbRequest", 2, StoreFixtureThumb, [](Ctx& c) { Post(c, false); });
+  Case("CQeProjectThumbDb::PostPreviewRequest", 2, StoreFixtureThumb,
+       [](Ctx& c) { Post(c, true); });
+  Case("CQeProjectThumbDb::CreateThumbnailFromFile", 2, StoreFixtureThumb, [](Ctx& c) {
+    const CQeStringW uuid = c.T(0), name = c.T(1);
+    const CQeRefCountPtr<CQeProjectThumb> thumb = ThumbFromFile(c, uuid, name);
+    ASSERT_TRUE(thumb);
+    EXPECT_TRUE(thumb->JobrunUuid() == uuid);
+    EXPECT_TRUE(thumb->FileName() == name);
+  });
+  Case("CQeProjectThumb::GetInterface", 1, StoreFixtureThumb, [](Ctx& c) {
+    const CQeRefCountPtr<CQeProjectThumb> thumb = ThumbFromFile(c, L"run", L"file");
+    ASSERT_TRUE(thumb);
+    EXPECT_EQ(thumb->GetInterface(c.T(0)), nullptr);
+  });
+  Case("CQeProjectThumb::StoreThumbDataToDb", 1, StoreFixtureThumb, [](Ctx& c) {
+    const CQeStringW uuid = c.T(0);
+    sqlite3* db = c.Thumbs().DbOpenConnection();
+    ASSERT_NE(db, nullptr);
+    EXPECT_EQ(
+        CQeProjectThumb::StoreThumbDataToDb(db, uuid, 2, 0, 128, 0, 2.0, CQeByteArray("jpeg", 4)),
+        0);
+    CQeProjectThumbDb::DbCloseConnection(db);
+    c.MayAdd({"thumbs.jobrunuuid", "thumbs.frame", "thumbs.thumbnail"});
+    const std::vector<CQeStringW> runs = ThumbRuns(c);
+    ASSERT_FALSE(runs.empty());
+    c.RoundTrip(runs.back(), uuid, "stored run uuid");
+  });
+  // ---- Not called with hostile texts ----
+  Excluded("CQeProjectThumbDb::PostRequest",
+           "private; reached through PostThumbRequest and PostPreviewRequest");
+  Excluded("CQeProjectThumbDb::ExecuteOnOwnConnection", "private; runs the library's own SQL");
+  Excluded("CQeProjectThumb::CQeProjectThumb", "private; reached through the posts");
+  Excluded("CQeProjectThumb::Create", "private; reached through the posts");
+  Excluded("CQeProjectThumbReader::CQeProjectThumbReader", "protected; reached through Create");
+  return 0;
+}();
 
 }  // namespace
 }  // namespace qe::hostile

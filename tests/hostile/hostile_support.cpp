@@ -327,6 +327,11 @@ void Ctx::Status(int status, std::initializer_list<int> allowed) {
       << "status " << status;
 }
 
+void Ctx::Ok(int status, std::initializer_list<const char*> addsTo) {
+  Status(status, {0});
+  MayAdd(addsTo);
+}
+
 void Ctx::MayLog(std::initializer_list<int> codes) {
   allowedCodes_.insert(codes.begin(), codes.end());
 }
@@ -339,9 +344,17 @@ void Ctx::RoundTrip(const CQeStringW& got, const CQeStringW& given, const char* 
       << " characters, " << expected.GetLength() << " expected)";
 }
 
+void Ctx::RoundTrips(const std::vector<CQeStringW>& got) {
+  for (size_t i = 0; i < got.size() && i < t.size(); ++i) {
+    RoundTrip(got[i], t[i], ("text argument " + std::to_string(i + 1)).c_str());
+  }
+}
+
 void Ctx::MayChange(const std::string& table) { anyRow_.insert(table); }
 void Ctx::MayChange(const std::string& table, int64_t key) { rows_.insert({table, key}); }
-void Ctx::MayAdd(const std::string& table) { newRows_.insert(table); }
+void Ctx::MayAdd(std::initializer_list<const char*> tables) {
+  newRows_.insert(tables.begin(), tables.end());
+}
 
 CQeProjectThumbDb& Ctx::Thumbs() {
   if (!thumbs_) {
@@ -353,9 +366,11 @@ CQeProjectThumbDb& Ctx::Thumbs() {
 
 std::string Ctx::ThumbPath() const { return dir_.File("thumbs.db"); }
 
-void Ctx::Begin(const std::wstring& hostile, int slot) {
+void Ctx::Begin(const std::wstring& hostile, int slot, int slots) {
   hostile_ = CQeStringW(hostile);
   slot_ = slot;
+  t.clear();
+  for (int i = 0; i < slots; ++i) t.push_back(T(i));
   allowedCodes_.clear();
   anyRow_.clear();
   newRows_.clear();
@@ -415,9 +430,17 @@ std::vector<SCase>& Table() {
 }
 }  // namespace
 
-int Register(std::vector<SCase> cases) {
-  for (SCase& c : cases) Table().push_back(std::move(c));
-  return static_cast<int>(Table().size());
+void Case(std::string signature, int slots, std::function<void(Ctx&)> run) {
+  Table().push_back({std::move(signature), slots, std::move(run), {}, nullptr});
+}
+
+void Case(std::string signature, int slots, std::function<void(Ctx&)> setup,
+          std::function<void(Ctx&)> run) {
+  Table().push_back({std::move(signature), slots, std::move(run), std::move(setup), nullptr});
+}
+
+void Excluded(std::string signature, const char* reason) {
+  Table().push_back({std::move(signature), 0, {}, {}, reason});
 }
 
 const std::vector<SCase>& Cases() { return Table(); }

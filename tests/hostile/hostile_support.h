@@ -10,6 +10,7 @@
 // did not declare, or when a row changed that the case did not declare.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sqlite3.h>
 
 #include <cstdint>
@@ -105,29 +106,33 @@ class Ctx {
 
   // The text for text argument slot of the current call: the hostile text
   // when slot is the argument under test, else a plain text never used
-  // before ("plain 17").
+  // before ("plain 17"). t holds T(0) ... T(slots - 1) of the call.
   CQeStringW T(int slot);
+  std::vector<CQeStringW> t;
   const CQeStringW& Hostile() const { return hostile_; }
+  bool IsHostile(int slot) const { return slot == slot_; }
   // A path in the case's own folder whose last part is T(slot); Forget
   // removes a database file made there (with its journal files).
-  int Slot() const { return slot_; }
-  bool IsHostile(int slot) const { return slot == slot_; }
   CQeStringW PathIn(int slot);
   static void Forget(const CQeStringW& path);
 
   // The status must be one of allowed; their SQLite codes may be logged.
+  // Ok: the status must be 0, and the tables may gain rows.
   void Status(int status, std::initializer_list<int> allowed);
+  void Ok(int status, std::initializer_list<const char*> addsTo = {});
   // SQLite codes that may be logged by a call that returns no status.
   void MayLog(std::initializer_list<int> codes);
   // The text read back must be the one given, or the one given after the
   // UTF-8 boundary (a lite-variant document), or after SQLite (see Stored).
+  // RoundTrips compares got[i] with t[i] for every text read back.
   void RoundTrip(const CQeStringW& got, const CQeStringW& given, const char* what);
+  void RoundTrips(const std::vector<CQeStringW>& got);
 
   // Rows the call may change: any row of the table, the row with that key
   // (changed or deleted), or new rows only.
   void MayChange(const std::string& table);
   void MayChange(const std::string& table, int64_t key);
-  void MayAdd(const std::string& table);
+  void MayAdd(std::initializer_list<const char*> tables);
 
   // A thumbnail database beside the project database, made on first use;
   // its rows are watched from then on.
@@ -141,7 +146,7 @@ class Ctx {
   SFixture f;
 
   // Used by the driver.
-  void Begin(const std::wstring& hostile, int slot);
+  void Begin(const std::wstring& hostile, int slot, int slots);
   Snapshot SnapshotAll();
   void Check(const Snapshot& before, const Snapshot& after, const std::vector<SLogEntry>& log);
 
@@ -164,29 +169,39 @@ class Ctx {
   std::optional<CThumbs> thumbs_;
 };
 
-// One exported function. signature is its declaration as the header writes
-// it ("Class::" before members), blanks collapsed and parameter defaults
-// left out; slots counts its text arguments. A case without run names the
-// reason it is not called in excluded.
-struct SCase {
-  SCase(std::string signature, int slots, std::function<void(Ctx&)> run,
-        const char* excluded = nullptr, std::function<void(Ctx&)> setup = {})
-      : signature(std::move(signature)),
-        slots(slots),
-        run(std::move(run)),
-        excluded(excluded),
-        setup(std::move(setup)) {}
+// The row stored under key, read by its table's GetOne.
+template <typename Row>
+Row ByKey(Ctx& c, int (*get)(uint32_t, int64_t, Row&), int64_t key) {
+  Row row;
+  EXPECT_EQ(get(c.h, key, row), 0) << "no row " << key;
+  return row;
+}
 
+// A lookup by texts no row holds: a status of allowed, and no row.
+template <typename Row, typename Get>
+void Misses(Ctx& c, std::initializer_list<int> allowed, Get get) {
+  Row row;
+  c.Status(get(row), allowed);
+  EXPECT_EQ(row.iKey, 0);
+}
+
+// One exported function. signature is "Scope::Name", or for an overload its
+// declaration as the header writes it (blanks collapsed, parameter defaults
+// left out); slots counts its text arguments. setup runs once on the new
+// context before the first call. A case without run names in excluded the
+// reason why it is not called.
+struct SCase {
   std::string signature;
-  int slots = 1;
-  std::function<void(Ctx&)> run;
+  int slots = 0;
+  std::function<void(Ctx&)> run, setup;
   const char* excluded = nullptr;
-  // Runs once on the new context before the first call.
-  std::function<void(Ctx&)> setup;
 };
 
-// Adds cases to the table; returns the new size (for static registration).
-int Register(std::vector<SCase> cases);
+// Add cases to the table (at static initialisation).
+void Case(std::string signature, int slots, std::function<void(Ctx&)> run);
+void Case(std::string signature, int slots, std::function<void(Ctx&)> setup,
+          std::function<void(Ctx&)> run);
+void Excluded(std::string signature, const char* reason);
 const std::vector<SCase>& Cases();
 
 // What the cases did, for the figures.
