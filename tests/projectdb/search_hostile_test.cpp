@@ -4,10 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
-#include <set>
-#include <string>
 
-#include "projectdb/search_db.h"
 #include "projectdb/search_test_util.h"
 
 namespace {
@@ -45,7 +42,7 @@ class SearchHostile : public ::testing::Test {
     EXPECT_EQ(access.stepResult, SQLITE_DONE) << access.error;
   }
 
-  qe::test::ScopedTimeZone tz_{"UTC0"};
+  qe::test::ScopedEnv tz_{"TZ", "UTC0"};
   qe::test::SearchDb db_;
   int checked_ = 0;
 };

@@ -51,6 +51,18 @@ TEST(SearchParser, PhrasesNeedBothQuotesAndSomeText) {
   P open(L"\"green cell");
   EXPECT_FALSE(open.MatchPhrase());
   EXPECT_EQ(open.CurrLen(), 0);
+  // In a query an unterminated phrase ends the word list at the end of the
+  // text, an empty one right after its quotes.
+  int stop = -1;
+  P unterminated(L"cell \"abc def");
+  ASSERT_TRUE(unterminated.MatchQuery(&stop));
+  EXPECT_EQ(stop, unterminated.wszQuery.GetLength());
+  EXPECT_EQ(unterminated.vectItems.at(0).vectWords.size(), 1u);
+  P emptyInQuery(L"cell \"\" nucleus");
+  ASSERT_TRUE(emptyInQuery.MatchQuery(&stop));
+  EXPECT_EQ(emptyInQuery.vectItems.at(0).vectWords.size(), 1u);
+  EXPECT_EQ(Rest(emptyInQuery, stop), L"nucleus");
+  EXPECT_FALSE(P(L"\"\"").MatchQuery(&stop));
 }
 
 TEST(SearchParser, WordsStopAtSpecifiersAndDropALeadingOperator) {
@@ -66,44 +78,22 @@ TEST(SearchParser, WordsStopAtSpecifiersAndDropALeadingOperator) {
   EXPECT_FALSE(lone.MatchWordlist());
 }
 
-TEST(SearchParser, UnterminatedPhraseEndsTheWordListAtTheEnd) {
-  P parser(L"cell \"abc def");
+// A word that begins with a keyword starts a sub-query; a blank between
+// keyword and comparator stops the parse, reported after the blank.
+TEST(SearchParser, KeywordsWithoutComparatorStopTheParse) {
   int stop = -1;
-  ASSERT_TRUE(parser.MatchQuery(&stop));
-  EXPECT_EQ(stop, parser.wszQuery.GetLength());
-  ASSERT_EQ(parser.vectItems.size(), 1u);
-  EXPECT_EQ(parser.vectItems[0].vectWords.size(), 1u);
-}
-
-TEST(SearchParser, EmptyPhraseStopsTheWordList) {
-  P parser(L"cell \"\" nucleus");
-  int stop = -1;
-  ASSERT_TRUE(parser.MatchQuery(&stop));
-  EXPECT_EQ(parser.vectItems[0].vectWords.size(), 1u);
-  EXPECT_EQ(Rest(parser, stop), L"nucleus");
-  P alone(L"\"\"");
-  EXPECT_FALSE(alone.MatchQuery(&stop));
-}
-
-TEST(SearchParser, PluralOfLabelIsNoWord) {
-  P parser(L"labels");
-  int stop = -1;
-  EXPECT_FALSE(parser.MatchQuery(&stop));
-  EXPECT_TRUE(parser.vectItems.empty());
-  P after(L"cell labels");
-  ASSERT_TRUE(after.MatchQuery(&stop));
-  EXPECT_EQ(Rest(after, stop), L"s");
-}
-
-TEST(SearchParser, BlankBetweenSpecifierAndComparatorStopsAfterTheKeyword) {
-  P alone(L"label :x");
-  int stop = -1;
-  EXPECT_FALSE(alone.MatchQuery(&stop));
-  P parser(L"cell label :x");
-  ASSERT_TRUE(parser.MatchQuery(&stop));
-  ASSERT_EQ(parser.vectItems.size(), 1u);
-  // Whitespace after the keyword is skipped before the position is reported.
-  EXPECT_EQ(Rest(parser, stop), L":x");
+  for (const wchar_t* text : {L"labels", L"label :x"}) {
+    P alone(text);
+    EXPECT_FALSE(alone.MatchQuery(&stop)) << qe::WideToUtf8(text);
+    EXPECT_TRUE(alone.vectItems.empty());
+  }
+  P plural(L"cell labels");
+  ASSERT_TRUE(plural.MatchQuery(&stop));
+  EXPECT_EQ(Rest(plural, stop), L"s");
+  P blank(L"cell label :x");
+  ASSERT_TRUE(blank.MatchQuery(&stop));
+  EXPECT_EQ(blank.vectItems.size(), 1u);
+  EXPECT_EQ(Rest(blank, stop), L":x");
 }
 
 TEST(SearchParser, GeneralSubqueryTakesOperatorSpecifierComparatorAndWords) {
