@@ -117,8 +117,18 @@ TEST_F(UpgradeDriver, UnusableFilesAreLeftAlone) {
   EXPECT_TRUE(dialog.positions.empty());
 }
 
+// After the chain the driver re-creates a missing index of a table no step
+// rebuilt and compacts the file.
 TEST_F(UpgradeDriver, ReportsProgressAndTracesEveryStep) {
   const std::string path = Build(48);
+  {
+    CRawDb db(path);
+    ASSERT_EQ(db.Exec("DROP INDEX idx_jobrun_iProjKeyRef; CREATE TABLE waste AS WITH RECURSIVE "
+                      "n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) SELECT "
+                      "randomblob(500) FROM n; DROP TABLE waste;"),
+              0);
+    ASSERT_GT(db.Int("PRAGMA freelist_count"), 100);
+  }
   CRecordingDialog dialog;
   CTraceLines trace;
   ASSERT_EQ(QeProjectDb_Db_Upgrade(Wide(path), &dialog), 0);
@@ -128,6 +138,9 @@ TEST_F(UpgradeDriver, ReportsProgressAndTracesEveryStep) {
   expected.push_back("Checking Indexes...");
   expected.push_back("Optimizing database file...");
   EXPECT_EQ(trace.lines, expected);
+  CRawDb db(path);
+  EXPECT_EQ(db.Int("SELECT count(*) FROM sqlite_master WHERE name='idx_jobrun_iProjKeyRef'"), 1);
+  EXPECT_EQ(db.Int("PRAGMA freelist_count"), 0);
 }
 
 TEST_F(UpgradeDriver, NullDialogAndAThrowingDialogDoNotStopIt) {
