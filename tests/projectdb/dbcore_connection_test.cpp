@@ -1,50 +1,16 @@
 // Connecting and disconnecting, the handle registry, journal modes, the
 // temporary triggers, progress handlers and the paths of a connection.
 #include <atomic>
-#include <fstream>
-#include <iterator>
 #include <thread>
 
 #include "projectdb/dbcore_support.h"
-#include "qe/projectdb/connection.h"
-#include "qe/projectdb/db.h"
-#include "qe/sqlite/connection.h"
 
 namespace qe::test {
 namespace {
 
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// The text of a one-value query on the connection of a handle.
-std::string OnHandle(uint32_t handle, const wchar_t* sql, int* code = nullptr) {
-  return QeSqlite_ReadOneStringW(CQeProjectDbConnectionManager::GetConnection(handle), sql, code)
-      .ToUtf8();
-}
-
-int ExecOnHandle(uint32_t handle, const char* sql) {
-  return sqlite3_exec(CQeProjectDbConnectionManager::GetConnection(handle), sql, nullptr, nullptr,
-                      nullptr);
-}
-
-// A handle that is disconnected at the end of the test.
-class Connection {
- public:
-  explicit Connection(uint32_t handle) : handle_(handle) {}
-  ~Connection() { QeProjectDb_Db_Disconnect(handle_); }
-  Connection(const Connection&) = delete;
-  Connection& operator=(const Connection&) = delete;
-  uint32_t get() const { return handle_; }
-
- private:
-  uint32_t handle_;
-};
-
 class ConnectionTest : public DbCoreTest {
  protected:
-  void SetUp() override { ASSERT_EQ(QeProjectDb_Db_Create(WFile("p.db")), 0); }
+  void SetUp() override { Create(); }
 };
 
 // --- The registry on its own ---
@@ -58,58 +24,48 @@ class RegistryTest : public ::testing::Test {
     for (sqlite3* db : dbs_) sqlite3_close(db);
   }
   sqlite3* dbs_[4] = {};
+  CQeProjectDbConnectionManager registry_;
 };
 
-TEST_F(RegistryTest, HandlesAreReusedFirstInFirstOut) {
-  CQeProjectDbConnectionManager registry;
-  EXPECT_TRUE(registry.Get(0).IsNull());
-  EXPECT_EQ(registry.Add(dbs_[0]), 1u);
-  EXPECT_EQ(registry.Add(dbs_[1]), 2u);
-  EXPECT_EQ(registry.Delete(1), dbs_[0]);
-  EXPECT_EQ(registry.Add(dbs_[2]), 1u);
-  EXPECT_EQ(registry.Add(dbs_[3]), 3u);
-  EXPECT_EQ(registry.Get(1).Db(), dbs_[2]);
-  EXPECT_EQ(registry.Get(2).Db(), dbs_[1]);
-  // Freed handles come back oldest first.
-  registry.Delete(3);
-  registry.Delete(1);
-  EXPECT_EQ(registry.Add(dbs_[0]), 3u);
-  EXPECT_EQ(registry.Add(dbs_[0]), 1u);
-  EXPECT_EQ(registry.Add(dbs_[0]), 4u);
-}
-
-TEST_F(RegistryTest, DeletingTwiceOrUnknownHandlesChangesNothing) {
-  CQeProjectDbConnectionManager registry;
-  EXPECT_EQ(registry.Add(dbs_[0]), 1u);
-  EXPECT_EQ(registry.Delete(0), nullptr);
-  EXPECT_EQ(registry.Delete(1), dbs_[0]);
-  EXPECT_EQ(registry.Delete(1), nullptr);
-  EXPECT_EQ(registry.Delete(77), nullptr);
-  // Handle 1 was queued once only, and 77 never.
-  EXPECT_EQ(registry.Add(dbs_[1]), 1u);
-  EXPECT_EQ(registry.Add(dbs_[2]), 2u);
-  EXPECT_TRUE(registry.Get(77).IsNull());
-  EXPECT_TRUE(registry.Get(0).IsNull());
+TEST_F(RegistryTest, HandlesAreReusedFirstInFirstOutAndNeverTwice) {
+  EXPECT_TRUE(registry_.Get(0).IsNull());
+  EXPECT_EQ(registry_.Add(dbs_[0]), 1u);
+  EXPECT_EQ(registry_.Add(dbs_[1]), 2u);
+  EXPECT_EQ(registry_.Delete(1), dbs_[0]);
+  EXPECT_EQ(registry_.Add(dbs_[2]), 1u);
+  EXPECT_EQ(registry_.Add(dbs_[3]), 3u);
+  EXPECT_EQ(registry_.Get(1).Db(), dbs_[2]);
+  EXPECT_EQ(registry_.Get(2).Db(), dbs_[1]);
+  // Freed handles come back oldest first; 0, a second delete and unknown
+  // handles are ignored (never queued).
+  EXPECT_EQ(registry_.Delete(3), dbs_[3]);
+  EXPECT_EQ(registry_.Delete(1), dbs_[2]);
+  EXPECT_EQ(registry_.Delete(1), nullptr);
+  EXPECT_EQ(registry_.Delete(0), nullptr);
+  EXPECT_EQ(registry_.Delete(77), nullptr);
+  EXPECT_TRUE(registry_.Get(77).IsNull());
+  EXPECT_EQ(registry_.Add(dbs_[0]), 3u);
+  EXPECT_EQ(registry_.Add(dbs_[0]), 1u);
+  EXPECT_EQ(registry_.Add(dbs_[0]), 4u);
 }
 
 TEST_F(RegistryTest, ThreadsAddingAndDeletingNeverShareAHandle) {
-  CQeProjectDbConnectionManager registry;
-  std::atomic<bool> duplicate{false};
+  std::atomic<bool> shared{false};
   std::vector<std::thread> threads;
-  for (int t = 0; t < 4; ++t) {
-    threads.emplace_back([&registry, &duplicate, db = dbs_[t]] {
+  for (sqlite3* db : dbs_) {
+    threads.emplace_back([this, &shared, db] {
       for (int i = 0; i < 2000; ++i) {
-        const uint32_t handle = registry.Add(db);
-        if (handle == 0 || registry.Get(handle).Db() != db) duplicate = true;
-        if (registry.Delete(handle) != db) duplicate = true;
+        const uint32_t handle = registry_.Add(db);
+        if (handle == 0 || registry_.Get(handle).Db() != db) shared = true;
+        if (registry_.Delete(handle) != db) shared = true;
       }
     });
   }
   for (std::thread& t : threads) t.join();
-  EXPECT_FALSE(duplicate);
+  EXPECT_FALSE(shared);
   // Never more than four were in use at once, so no handle above 4 was made.
-  for (int i = 0; i < 4; ++i) EXPECT_LE(registry.Add(dbs_[0]), 4u);
-  EXPECT_EQ(registry.Add(dbs_[0]), 5u);
+  for (int i = 0; i < 4; ++i) EXPECT_LE(registry_.Add(dbs_[0]), 4u);
+  EXPECT_EQ(registry_.Add(dbs_[0]), 5u);
 }
 
 // --- Progress handlers ---
@@ -127,49 +83,39 @@ class CountingHandler : public IQeProjectDbProgressHandler {
   int result_;
 };
 
-constexpr const char* kLongStatement =
-    "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < 300000) "
-    "SELECT count(*) FROM c;";
-
 TEST_F(ConnectionTest, ProgressHandlersAreCalledOnceEachAndCanInterrupt) {
-  Connection h(QeProjectDb_Db_Connect(WFile("p.db")));
-  ASSERT_NE(h.get(), 0u);
+  const char* kLong =
+      "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < 300000) "
+      "SELECT count(*) FROM c;";
+  Handle h(QeProjectDb_Db_Connect(WFile("p.db")));
+  ASSERT_NE(h, 0u);
   CQeProjectDbConnectionManager& registry = CQeProjectDbConnectionManager::GetInstance();
-  CountingHandler a;
-  CountingHandler b;
-  registry.AddProgressHandler(h.get(), &a);
-  registry.AddProgressHandler(h.get(), &a);
-  registry.AddProgressHandler(h.get(), &b);
-  registry.AddProgressHandler(h.get(), nullptr);
-  ASSERT_EQ(ExecOnHandle(h.get(), kLongStatement), SQLITE_OK);
+  CountingHandler a, b, stop(1);
+  registry.AddProgressHandler(h, &a);
+  registry.AddProgressHandler(h, &a);
+  registry.AddProgressHandler(h, &b);
+  registry.AddProgressHandler(h, nullptr);
+  ASSERT_EQ(ExecOnHandle(h, kLong), SQLITE_OK);
   EXPECT_GT(a.calls, 0);
   EXPECT_EQ(a.calls, b.calls) << "a handler added twice is called once per callback";
 
-  CountingHandler stop(1);
-  registry.AddProgressHandler(h.get(), &stop);
-  EXPECT_EQ(ExecOnHandle(h.get(), kLongStatement), SQLITE_INTERRUPT);
+  registry.AddProgressHandler(h, &stop);
+  EXPECT_EQ(ExecOnHandle(h, kLong), SQLITE_INTERRUPT);
   EXPECT_EQ(stop.calls, 1);
   EXPECT_EQ(a.calls, b.calls) << "every handler runs even after one asked to stop";
 
-  registry.RemoveProgressHandler(h.get(), &stop);
-  registry.RemoveProgressHandler(h.get(), &a);
-  registry.RemoveProgressHandler(h.get(), &b);
+  for (CountingHandler* handler : {&stop, &a, &b}) registry.RemoveProgressHandler(h, handler);
   const int before = a.calls + b.calls;
-  ASSERT_EQ(ExecOnHandle(h.get(), kLongStatement), SQLITE_OK);
+  ASSERT_EQ(ExecOnHandle(h, kLong), SQLITE_OK);
   EXPECT_EQ(a.calls + b.calls, before) << "removing the last handler uninstalls the callback";
-  // Unknown handles are ignored.
-  registry.AddProgressHandler(987654, &a);
+  registry.AddProgressHandler(987654, &a);  // unknown handles are ignored
   registry.RemoveProgressHandler(987654, &a);
 }
 
 TEST(ConnectionStateTest, CallHandlerCallbacksReturnsTheFirstNonzeroResult) {
   CQeProjectDbConnectionState state(nullptr);
-  CountingHandler zero;
-  CountingHandler two(2);
-  CountingHandler three(3);
-  state.AddProgressHandler(&zero);
-  state.AddProgressHandler(&two);
-  state.AddProgressHandler(&three);
+  CountingHandler zero, two(2), three(3);
+  for (CountingHandler* handler : {&zero, &two, &three}) state.AddProgressHandler(handler);
   EXPECT_EQ(state.CallHandlerCallbacks(), 2);
   EXPECT_EQ(zero.calls + two.calls + three.calls, 3);
   state.RemoveProgressHandler(&two);
@@ -191,50 +137,43 @@ TEST_F(ConnectionTest, ConnectAndDisconnect) {
   EXPECT_EQ(QeProjectDb_Db_Filename(a), WFile("p.db"));
   QeProjectDb_Db_Disconnect(a);
   EXPECT_TRUE(QeProjectDb_Db_Filename(a).IsEmpty());
-  EXPECT_EQ(QeProjectDb_Db_Filename(b), WFile("p.db"));
   QeProjectDb_Db_Disconnect(a);
   QeProjectDb_Db_Disconnect(0);
   EXPECT_EQ(QeProjectDb_Db_Filename(b), WFile("p.db"));
   QeProjectDb_Db_Disconnect(b);
 }
 
-TEST_F(ConnectionTest, ConnectRefusesEmptyMissingAndReadOnlyFiles) {
+TEST_F(ConnectionTest, ReadOnlyFilesOnlyForReadingWithTheReadOnlyFunctions) {
+  {
+    Handle writer(QeProjectDb_Db_Connect(WFile("p.db")));
+    ASSERT_NE(writer, 0u);
+    EXPECT_EQ(OnHandle(writer, L"SELECT bitwiseand(6, 3);"), "2");
+    EXPECT_EQ(OnHandle(writer, L"PRAGMA foreign_keys;"), "1");
+    EXPECT_EQ(OnHandle(writer, L"PRAGMA recursive_triggers;"), "1");
+  }
   EXPECT_EQ(QeProjectDb_Db_Connect(L""), 0u);
   EXPECT_EQ(QeProjectDb_Db_ConnectForRead(L""), 0u);
   EXPECT_EQ(QeProjectDb_Db_Connect(WFile("missing.db")), 0u);
-  EXPECT_FALSE(std::filesystem::exists(File("missing.db"))) << "connect never creates a file";
   EXPECT_EQ(QeProjectDb_Db_ConnectForRead(WFile("missing.db")), 0u);
+  EXPECT_FALSE(std::filesystem::exists(File("missing.db"))) << "connect never creates a file";
 
   MakeReadOnly(File("p.db"));
   EXPECT_EQ(QeProjectDb_Db_Connect(WFile("p.db")), 0u);
-  Connection reader(QeProjectDb_Db_ConnectForRead(WFile("p.db")));
-  ASSERT_NE(reader.get(), 0u);
-  EXPECT_EQ(QeProjectDb_Db_GetOptStr(reader.get(), L"synchronous"), L"normal");
-  EXPECT_EQ(ExecOnHandle(reader.get(), "INSERT INTO project(wszUuid) VALUES ('x');"),
-            SQLITE_READONLY);
-}
-
-TEST_F(ConnectionTest, ReadOnlyConnectionsHaveTheReadOnlyFunctionSet) {
-  Connection writer(QeProjectDb_Db_Connect(WFile("p.db")));
-  Connection reader(QeProjectDb_Db_ConnectForRead(WFile("p.db")));
-  ASSERT_NE(writer.get(), 0u);
-  ASSERT_NE(reader.get(), 0u);
-  EXPECT_EQ(OnHandle(writer.get(), L"SELECT bitwiseand(6, 3);"), "2");
-  EXPECT_EQ(OnHandle(reader.get(), L"SELECT median(iVersion) FROM vesion;"), "77");
+  Handle reader(QeProjectDb_Db_ConnectForRead(WFile("p.db")));
+  ASSERT_NE(reader, 0u);
+  EXPECT_EQ(QeProjectDb_Db_GetOptStr(reader, L"synchronous"), L"normal");
+  EXPECT_EQ(ExecOnHandle(reader, "INSERT INTO project(wszUuid) VALUES ('x');"), SQLITE_READONLY);
+  EXPECT_EQ(OnHandle(reader, L"SELECT median(iVersion) FROM vesion;"), "77");
+  EXPECT_EQ(OnHandle(reader, L"PRAGMA foreign_keys;"), "1");
   int code = 0;
-  OnHandle(reader.get(), L"SELECT bitwiseand(6, 3);", &code);
+  OnHandle(reader, L"SELECT bitwiseand(6, 3);", &code);
   EXPECT_EQ(code, SQLITE_ERROR);
-  EXPECT_EQ(OnHandle(writer.get(), L"PRAGMA foreign_keys;"), "1");
-  EXPECT_EQ(OnHandle(reader.get(), L"PRAGMA foreign_keys;"), "1");
-  EXPECT_EQ(OnHandle(writer.get(), L"PRAGMA recursive_triggers;"), "1");
 }
 
 TEST_F(ConnectionTest, CorruptAndForeignFilesGiveHandleZeroAndStayUnchanged) {
-  const std::string garbage(8192, '\x5a');
-  std::ofstream(File("garbage.db"), std::ios::binary) << garbage;
+  std::ofstream(File("garbage.db"), std::ios::binary) << std::string(8192, '\x5a');
   std::ofstream(File("text.db")) << "SQLite format 3 is not enough to make a database\n";
-  // A real database whose first page is damaged.
-  std::string damaged = ReadBytes(File("p.db"));
+  std::string damaged = ReadBytes(File("p.db"));  // a real database, its first page damaged
   ASSERT_GT(damaged.size(), 200u);
   for (size_t i = 100; i < 200; ++i) damaged[i] = '\xff';
   std::ofstream(File("damaged.db"), std::ios::binary) << damaged;
@@ -251,11 +190,11 @@ TEST_F(ConnectionTest, CorruptAndForeignFilesGiveHandleZeroAndStayUnchanged) {
 }
 
 TEST_F(ConnectionTest, AnUnknownHandleFailsWithoutTouchingAnyFile) {
-  Connection h(QeProjectDb_Db_Connect(WFile("p.db")));
-  ASSERT_NE(h.get(), 0u);
-  ASSERT_EQ(ExecOnHandle(h.get(), "PRAGMA wal_checkpoint(TRUNCATE);"), SQLITE_OK);
+  Handle h(QeProjectDb_Db_Connect(WFile("p.db")));
+  ASSERT_NE(h, 0u);
+  ASSERT_EQ(ExecOnHandle(h, "PRAGMA wal_checkpoint(TRUNCATE);"), SQLITE_OK);
   const std::string before = ReadBytes(File("p.db"));
-  const uint32_t unknown = h.get() + 1000;
+  const uint32_t unknown = h + 1000;
 
   EXPECT_TRUE(CQeProjectDbConnectionManager::GetConnection(unknown).IsNull());
   EXPECT_TRUE(QeProjectDb_Db_Filename(unknown).IsEmpty());
@@ -267,73 +206,50 @@ TEST_F(ConnectionTest, AnUnknownHandleFailsWithoutTouchingAnyFile) {
   EXPECT_EQ(QeProjectDb_Db_SetOptInt32(unknown, L"folderformat", 0), 0);
   EXPECT_EQ(QeProjectDb_Db_TransactionBegin(unknown), -9);
   EXPECT_EQ(QeProjectDb_Db_SavepointSet(unknown, L"sp"), -9);
-  EXPECT_NE(QeProjectDb_Db_Backup(unknown, CQeProjectDbConnectionManager::GetConnection(h.get())),
-            0);
+  EXPECT_NE(QeProjectDb_Db_Backup(unknown, CQeProjectDbConnectionManager::GetConnection(h)), 0);
   QeProjectDb_Db_Disconnect(unknown);
 
   EXPECT_EQ(ReadBytes(File("p.db")), before);
-  EXPECT_EQ(QeProjectDb_Db_GetOptInt32(h.get(), L"folderformat"), 1);
-  EXPECT_EQ(QeProjectDb_Db_GetOptStr(h.get(), L"synchronous"), L"normal");
+  EXPECT_EQ(QeProjectDb_Db_GetOptInt32(h, L"folderformat"), 1);
 }
 
 // --- Journal modes ---
 
-TEST_F(ConnectionTest, LocalFilesRunInWal) {
-  Connection h(QeProjectDb_Db_Connect(WFile("p.db")));
-  ASSERT_NE(h.get(), 0u);
-  EXPECT_EQ(OnHandle(h.get(), L"PRAGMA journal_mode;"), "wal");
-  EXPECT_EQ(OnHandle(h.get(), L"PRAGMA synchronous;"), "1");  // normal
-  EXPECT_EQ(OnHandle(h.get(), L"PRAGMA busy_timeout;"), "60000");
-}
-
-TEST_F(ConnectionTest, AnEmptySettingsTableGivesWalLocallyAndTruncateOnANetwork) {
-  {
-    RawDb raw(File("p.db"));
-    ASSERT_EQ(raw.Exec("DELETE FROM settings;"), SQLITE_OK);
+TEST_F(ConnectionTest, JournalModeFromTheSettingsAndTheDrive) {
+  const struct {
+    const char* settings;
+    bool network;
+    const char* journal;
+    const char* synchronous;  // 1 normal, 2 full
+  } cases[] = {{"", false, "wal", "1"},
+               {"", true, "truncate", "1"},  // the settings say "wal"
+               {"DELETE FROM settings;", false, "wal", "1"},
+               {"DELETE FROM settings;", true, "truncate", "1"},
+               {"UPDATE settings SET varValue='truncate' WHERE wszName='journal_mode';"
+                "UPDATE settings SET varValue='full' WHERE wszName='synchronous';",
+                false, "truncate", "2"}};
+  int n = 0;
+  for (const auto& c : cases) {
+    const std::string name = "j" + std::to_string(++n) + ".db";
+    SCOPED_TRACE(name);
+    Create(name);
+    ASSERT_EQ(RawDb(File(name)).Exec(c.settings), SQLITE_OK);
+    ScopedEnv network("QE_PROJECTDB_NETWORK_PATHS", c.network ? Dir().c_str() : nullptr);
+    Handle h(QeProjectDb_Db_Connect(WFile(name)));
+    ASSERT_NE(h, 0u);
+    EXPECT_EQ(OnHandle(h, L"PRAGMA journal_mode;"), c.journal);
+    EXPECT_EQ(OnHandle(h, L"PRAGMA synchronous;"), c.synchronous);
+    EXPECT_EQ(OnHandle(h, L"PRAGMA busy_timeout;"), "60000");
   }
-  {
-    Connection h(QeProjectDb_Db_Connect(WFile("p.db")));
-    ASSERT_NE(h.get(), 0u);
-    EXPECT_EQ(OnHandle(h.get(), L"PRAGMA journal_mode;"), "wal");
-    EXPECT_EQ(OnHandle(h.get(), L"PRAGMA synchronous;"), "1");
-  }
-  ScopedEnvForNetwork network(Dir().string());
-  Connection h(QeProjectDb_Db_Connect(WFile("p.db")));
-  ASSERT_NE(h.get(), 0u);
-  EXPECT_EQ(OnHandle(h.get(), L"PRAGMA journal_mode;"), "truncate");
-}
-
-TEST_F(ConnectionTest, ANetworkFileRunsInTruncateEvenWhenSettingsSayWal) {
-  ScopedEnvForNetwork network(Dir().string());
-  Connection h(QeProjectDb_Db_Connect(WFile("p.db")));
-  ASSERT_NE(h.get(), 0u);
-  EXPECT_EQ(QeProjectDb_Db_GetOptStr(h.get(), L"journal_mode"), L"wal");
-  EXPECT_EQ(OnHandle(h.get(), L"PRAGMA journal_mode;"), "truncate");
-}
-
-TEST_F(ConnectionTest, StoredSettingsApplyOnConnect) {
-  {
-    RawDb raw(File("p.db"));
-    ASSERT_EQ(raw.Exec("UPDATE settings SET varValue='truncate' WHERE wszName='journal_mode';"
-                       "UPDATE settings SET varValue='full' WHERE wszName='synchronous';"),
-              SQLITE_OK);
-  }
-  Connection h(QeProjectDb_Db_Connect(WFile("p.db")));
-  ASSERT_NE(h.get(), 0u);
-  EXPECT_EQ(OnHandle(h.get(), L"PRAGMA journal_mode;"), "truncate");
-  EXPECT_EQ(OnHandle(h.get(), L"PRAGMA synchronous;"), "2");
 }
 
 TEST_F(ConnectionTest, AStoredJournalModeThatIsNotAWordIsNeverRunAsSql) {
-  {
-    RawDb raw(File("p.db"));
-    ASSERT_EQ(raw.Exec("UPDATE settings SET varValue='wal; DROP TABLE project' "
-                       "WHERE wszName='journal_mode';"),
-              SQLITE_OK);
-  }
+  ASSERT_EQ(RawDb(File("p.db"))
+                .Exec("UPDATE settings SET varValue='wal; DROP TABLE project' "
+                      "WHERE wszName='journal_mode';"),
+            SQLITE_OK);
   EXPECT_EQ(QeProjectDb_Db_Connect(WFile("p.db")), 0u);
-  RawDb raw(File("p.db"));
-  EXPECT_EQ(raw.Int("SELECT count(*) FROM sqlite_master WHERE name='project';"), 1);
+  EXPECT_EQ(RawDb(File("p.db")).Int("SELECT count(*) FROM sqlite_master WHERE name='project';"), 1);
 }
 
 // --- Busy files ---
@@ -342,22 +258,20 @@ TEST_F(ConnectionTest, ConnectWhileAnotherConnectionWrites) {
   RawDb other(File("p.db"));
   ASSERT_EQ(other.Exec("BEGIN IMMEDIATE; INSERT INTO project(wszUuid) VALUES ('pending');"),
             SQLITE_OK);
-  Connection h(QeProjectDb_Db_Connect(WFile("p.db")));
-  ASSERT_NE(h.get(), 0u);
-  EXPECT_EQ(OnHandle(h.get(), L"SELECT count(*) FROM project;"), "0");
+  Handle h(QeProjectDb_Db_Connect(WFile("p.db")));
+  ASSERT_NE(h, 0u);
+  EXPECT_EQ(OnHandle(h, L"SELECT count(*) FROM project;"), "0");
   ASSERT_EQ(other.Exec("COMMIT;"), SQLITE_OK);
-  EXPECT_EQ(OnHandle(h.get(), L"SELECT count(*) FROM project;"), "1");
+  EXPECT_EQ(OnHandle(h, L"SELECT count(*) FROM project;"), "1");
 }
 
+// A rollback-journal file locked exclusively cannot even be read; the
+// connect waits on it instead of failing.
 TEST_F(ConnectionTest, ConnectWaitsForAnExclusiveLockToEnd) {
-  // A rollback-journal file locked exclusively cannot even be read; the
-  // connect waits on it instead of failing.
-  {
-    RawDb raw(File("p.db"));
-    ASSERT_EQ(raw.Exec("PRAGMA journal_mode=delete;"
-                       "UPDATE settings SET varValue='delete' WHERE wszName='journal_mode';"),
-              SQLITE_OK);
-  }
+  ASSERT_EQ(RawDb(File("p.db"))
+                .Exec("PRAGMA journal_mode=delete;"
+                      "UPDATE settings SET varValue='delete' WHERE wszName='journal_mode';"),
+            SQLITE_OK);
   RawDb other(File("p.db"));
   ASSERT_EQ(other.Exec("BEGIN EXCLUSIVE; INSERT INTO project(wszUuid) VALUES ('x');"), SQLITE_OK);
   std::atomic<uint32_t> handle{0};
@@ -370,40 +284,37 @@ TEST_F(ConnectionTest, ConnectWaitsForAnExclusiveLockToEnd) {
   const bool finished_while_locked = done;
   ASSERT_EQ(other.Exec("COMMIT;"), SQLITE_OK);
   connecting.join();
-  Connection h(handle);
+  Handle h(handle);
   EXPECT_FALSE(finished_while_locked);
-  ASSERT_NE(h.get(), 0u);
-  EXPECT_EQ(OnHandle(h.get(), L"SELECT count(*) FROM project;"), "1");
-  EXPECT_EQ(OnHandle(h.get(), L"PRAGMA journal_mode;"), "delete");
+  ASSERT_NE(h, 0u);
+  EXPECT_EQ(OnHandle(h, L"SELECT count(*) FROM project;"), "1");
+  EXPECT_EQ(OnHandle(h, L"PRAGMA journal_mode;"), "delete");
 }
 
 // --- Temporary triggers ---
 
 TEST_F(ConnectionTest, TriggersStampParentsModificationTimes) {
-  Connection h(QeProjectDb_Db_Connect(WFile("p.db")));
-  ASSERT_NE(h.get(), 0u);
-  ASSERT_EQ(ExecOnHandle(h.get(),
+  Handle h(QeProjectDb_Db_Connect(WFile("p.db")));
+  ASSERT_NE(h, 0u);
+  ASSERT_EQ(ExecOnHandle(h,
                          "INSERT INTO project(iKey, wszUuid, dMTime) VALUES (1, 'p', 1.0);"
                          "INSERT INTO jobdef(iKey, iProjKeyRef, wszUuid, dMTime) "
                          "VALUES (1, 1, 'd', 5.0);"),
             SQLITE_OK);
-  EXPECT_EQ(OnHandle(h.get(), L"SELECT dMTime FROM project;"), "5.0");
-  ASSERT_EQ(ExecOnHandle(h.get(),
+  EXPECT_EQ(OnHandle(h, L"SELECT dMTime FROM project;"), "5.0");
+  ASSERT_EQ(ExecOnHandle(h,
                          "INSERT INTO jobrun(iKey, iProjKeyRef, iJobdefKeyRef, wszUuid) "
-                         "VALUES (1, 1, 1, 'r');"
-                         "UPDATE jobrun SET dMTime = 7.0 WHERE iKey = 1;"),
+                         "VALUES (1, 1, 1, 'r'); UPDATE jobrun SET dMTime = 7.0;"),
             SQLITE_OK);
-  EXPECT_EQ(OnHandle(h.get(), L"SELECT dMTime FROM jobdef;"), "7.0");
-  EXPECT_EQ(OnHandle(h.get(), L"SELECT dMTime FROM project;"), "7.0");
-  // Other columns of a run do not stamp anything.
-  ASSERT_EQ(ExecOnHandle(h.get(),
-                         "UPDATE jobdef SET dMTime = 8.0;"
-                         "UPDATE jobrun SET wszName = 'x';"),
+  EXPECT_EQ(OnHandle(h, L"SELECT dMTime FROM jobdef;"), "7.0");
+  EXPECT_EQ(OnHandle(h, L"SELECT dMTime FROM project;"), "7.0");
+  // Other columns of a run stamp nothing.
+  ASSERT_EQ(ExecOnHandle(h, "UPDATE jobdef SET dMTime = 8.0; UPDATE jobrun SET wszName = 'x';"),
             SQLITE_OK);
-  EXPECT_EQ(OnHandle(h.get(), L"SELECT dMTime FROM jobdef;"), "8.0");
-  ASSERT_EQ(ExecOnHandle(h.get(), "DELETE FROM jobdef;"), SQLITE_OK);
-  const double now = std::stod(OnHandle(h.get(), L"SELECT julianday('now');"));
-  EXPECT_NEAR(std::stod(OnHandle(h.get(), L"SELECT dMTime FROM project;")), now, 0.01);
+  EXPECT_EQ(OnHandle(h, L"SELECT dMTime FROM jobdef;"), "8.0");
+  ASSERT_EQ(ExecOnHandle(h, "DELETE FROM jobdef;"), SQLITE_OK);
+  EXPECT_NEAR(std::stod(OnHandle(h, L"SELECT dMTime FROM project;")),
+              std::stod(OnHandle(h, L"SELECT julianday('now');")), 0.01);
 
   // The triggers belong to the connection, not to the file.
   RawDb raw(File("p.db"));
@@ -415,27 +326,33 @@ TEST_F(ConnectionTest, TriggersStampParentsModificationTimes) {
 
 // --- Paths ---
 
-TEST_F(ConnectionTest, PathsOfAConnection) {
-  const std::string name = "hcs_projects l'été.db";
-  ASSERT_EQ(QeProjectDb_Db_Create(WFile(name)), 0);
-  Connection h(QeProjectDb_Db_Connect(WFile(name)));
-  ASSERT_NE(h.get(), 0u);
+TEST_F(ConnectionTest, PathsOfAConnectionToANonAsciiFileName) {
+  const std::string name = "hcs_projects l'été 日本.db";
+  Create(name);
+  SQeProjectDbFileInfo info;
+  EXPECT_EQ(QeProjectDb_Db_GetInfo(WFile(name), &info), 0);
+  EXPECT_EQ(info.iVersion, 77);
+  Handle h(QeProjectDb_Db_Connect(WFile(name)));
+  ASSERT_NE(h, 0u);
   const CQeStringW folder = CQeStringW::FromUtf8(Dir().string() + "/");
-  EXPECT_EQ(QeProjectDb_Db_Filename(h.get()), WFile(name));
-  EXPECT_EQ(QeProjectDb_Db_Folder(h.get()), folder);
-  EXPECT_EQ(QeProjectDb_Db_ProjectRootFolder(h.get()), folder + L"HCS Projects/");
+  EXPECT_EQ(QeProjectDb_Db_Filename(h), WFile(name));
+  EXPECT_EQ(QeProjectDb_Db_Folder(h), folder);
+  EXPECT_EQ(QeProjectDb_Db_ProjectRootFolder(h), folder + L"HCS Projects/");
 }
 
 TEST(ProjectFolderNameTest, ChosenByTheBeginningOfTheFileName) {
-  EXPECT_EQ(QeProjectDb_Db_ProjectFolderName(L"hcs_projects.db"), L"HCS Projects/");
-  EXPECT_EQ(QeProjectDb_Db_ProjectFolderName(L"job_projects_2024.db"), L"Job Projects/");
-  EXPECT_EQ(QeProjectDb_Db_ProjectFolderName(L"my_hcs_projects.db"), L"Projects/");
-  EXPECT_EQ(QeProjectDb_Db_ProjectFolderName(L"HCS_Projects.db"), L"Projects/");
-  EXPECT_EQ(QeProjectDb_Db_ProjectFolderName(L"projects.db"), L"Projects/");
-  EXPECT_EQ(QeProjectDb_Db_ProjectFolderName(L""), L"Projects/");
-  EXPECT_EQ(QeProjectDb_Db_ProjectFolderName(L"/data/hcs_projects/x.db"), L"Projects/");
-  EXPECT_EQ(QeProjectDb_Db_ProjectFolderName(L"/data/x/hcs_projects.db"), L"HCS Projects/");
-  EXPECT_EQ(QeProjectDb_Db_ProjectFolderName(L"D:\\data\\job_projects.db"), L"Job Projects/");
+  const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+      {L"hcs_projects.db", L"HCS Projects/"},
+      {L"job_projects_2024.db", L"Job Projects/"},
+      {L"my_hcs_projects.db", L"Projects/"},
+      {L"HCS_Projects.db", L"Projects/"},
+      {L"", L"Projects/"},
+      {L"/data/hcs_projects/x.db", L"Projects/"},
+      {L"/data/x/hcs_projects.db", L"HCS Projects/"},
+      {L"D:\\data\\job_projects.db", L"Job Projects/"}};
+  for (const auto& [file, folder] : cases) {
+    EXPECT_EQ(QeProjectDb_Db_ProjectFolderName(file), folder) << qe::WideToUtf8(file);
+  }
 }
 
 }  // namespace

@@ -17,52 +17,47 @@ using Printer = CQeRefCountPtr<CQeSqliteBaseDataPrinter>;
 
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-CQeStringW PrintWithMagnitude(bool integral, double magnitude, double value) {
-  return CQeProjectDbPropertyPrinter::Create(integral, magnitude)->Print(value);
-}
-
-CQeStringW PrintWithColumn(const CQeSqliteDataColumn& column, double value) {
-  return CQeProjectDbPropertyPrinter::Create(column)->Print(value);
-}
-
 TEST(PropertyPrinter, DecimalsFromMagnitude) {
-  EXPECT_EQ(PrintWithMagnitude(false, 0, 1.5), L"1.500");
-  EXPECT_EQ(PrintWithMagnitude(false, 0.5, 1.5), L"1.500");
-  EXPECT_EQ(PrintWithMagnitude(false, 9.99, 1.5), L"1.500");
-  EXPECT_EQ(PrintWithMagnitude(false, 10, 1.5), L"1.50");
-  EXPECT_EQ(PrintWithMagnitude(false, 99.9, 1.5), L"1.50");
-  EXPECT_EQ(PrintWithMagnitude(false, 100, 1.5), L"1.5");
-  EXPECT_EQ(PrintWithMagnitude(false, 1e9, 1.5), L"1.5");
-  EXPECT_EQ(PrintWithMagnitude(false, 0.05, 1.5), L"1.5000");
-  EXPECT_EQ(PrintWithMagnitude(false, 0.0004, 1.5), L"1.500000");
-  EXPECT_EQ(PrintWithMagnitude(false, kNaN, 1.5), L"1.500");
-  EXPECT_EQ(PrintWithMagnitude(false, std::numeric_limits<double>::infinity(), 1.5), L"1.5");
-}
-
-TEST(PropertyPrinter, IntegralOrNegativeMagnitudeHasNoDecimals) {
-  EXPECT_EQ(PrintWithMagnitude(true, 5, 1234.4), L"1234");
-  EXPECT_EQ(PrintWithMagnitude(true, 0.05, 2.0), L"2");
-  EXPECT_EQ(PrintWithMagnitude(false, -3, 1234.4), L"1234");
-  EXPECT_EQ(PrintWithMagnitude(false, -0.001, -7.2), L"-7");
+  const double kInf = std::numeric_limits<double>::infinity();
+  const struct {
+    bool integral;
+    double magnitude, value;
+    const wchar_t* text;
+  } cases[] = {{false, 0, 1.5, L"1.500"},         {false, 0.5, 1.5, L"1.500"},
+               {false, 9.99, 1.5, L"1.500"},      {false, 10, 1.5, L"1.50"},
+               {false, 99.9, 1.5, L"1.50"},       {false, 100, 1.5, L"1.5"},
+               {false, 1e9, 1.5, L"1.5"},         {false, 0.05, 1.5, L"1.5000"},
+               {false, 0.0004, 1.5, L"1.500000"}, {false, kNaN, 1.5, L"1.500"},
+               {false, kInf, 1.5, L"1.5"},        {true, 5, 1234.4, L"1234"},
+               {true, 0.05, 2.0, L"2"},           {false, -3, 1234.4, L"1234"},
+               {false, -0.001, -7.2, L"-7"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(CQeProjectDbPropertyPrinter::Create(c.integral, c.magnitude)->Print(c.value), c.text)
+        << c.integral << " " << c.magnitude;
+  }
 }
 
 TEST(PropertyPrinter, DecimalsFromColumn) {
-  EXPECT_EQ(PrintWithColumn({1.5, 2.25, 101.0}, 2.25), L"2.250");
-  EXPECT_EQ(PrintWithColumn({3.0, 4.0, 5.0}, 3.0), L"3");
-  EXPECT_EQ(PrintWithColumn({3.0, 4.0, 5.0}, 3.25), L"3");
-  EXPECT_EQ(PrintWithColumn({0.5, 0.25}, 0.5), L"0.50000");
-  EXPECT_EQ(PrintWithColumn({0.001, 0.002}, 0.001), L"0.0010000");
-  EXPECT_EQ(PrintWithColumn({-250.5, 3.0}, 3.0), L"3.000");
-  EXPECT_EQ(PrintWithColumn({1000000.5}, 1000000.5), L"1000000.5");
-}
-
-TEST(PropertyPrinter, ColumnWithoutUsableValues) {
-  EXPECT_EQ(PrintWithColumn({}, 2.4), L"2");
-  EXPECT_EQ(PrintWithColumn({std::nullopt, std::nullopt}, 7.0), L"7");
-  // NULLs and non-finite values are skipped; the rest decides.
-  EXPECT_EQ(PrintWithColumn({std::nullopt, 0.5}, 0.5), L"0.50000");
-  EXPECT_EQ(PrintWithColumn({kNaN, 1.5, std::numeric_limits<double>::infinity()}, 1.5), L"1.50000");
-  EXPECT_EQ(PrintWithColumn({kNaN}, 1.0), L"1");
+  const double kInf = std::numeric_limits<double>::infinity();
+  const struct {
+    CQeSqliteDataColumn column;
+    double value;
+    const wchar_t* text;
+  } cases[] = {{{1.5, 2.25, 101.0}, 2.25, L"2.250"},
+               {{3.0, 4.0, 5.0}, 3.25, L"3"},
+               {{0.5, 0.25}, 0.5, L"0.50000"},
+               {{0.001, 0.002}, 0.001, L"0.0010000"},
+               {{-250.5, 3.0}, 3.0, L"3.000"},
+               {{1000000.5}, 1000000.5, L"1000000.5"},
+               // No usable values; NULLs and values that are not finite are skipped.
+               {{}, 2.4, L"2"},
+               {{std::nullopt, std::nullopt}, 7.0, L"7"},
+               {{std::nullopt, 0.5}, 0.5, L"0.50000"},
+               {{kNaN, 1.5, kInf}, 1.5, L"1.50000"},
+               {{kNaN}, 1.0, L"1"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(CQeProjectDbPropertyPrinter::Create(c.column)->Print(c.value), c.text) << c.value;
+  }
 }
 
 TEST(PropertyPrinter, DecimalsStayWhatCreateChose) {

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -30,42 +29,34 @@ TEST(SysFolders, DefaultStoragePathHasOneSlashEachSide) {
   EXPECT_TRUE(fs::is_directory(dir.path() / "new root"));
 }
 
-TEST(SysFolders, LocalTempFolderIsNotNetwork) {
-  ScopedEnv env("QE_PROJECTDB_NETWORK_PATHS", nullptr);
+TEST(SysFolders, NetworkPathsAreTheConfiguredPrefixes) {
   TempDir dir;
-  EXPECT_FALSE(QeProjectDb_Sys_IsNetworkPath(dir.path().wstring()));
-  // A database file that does not exist yet: its folder decides.
-  EXPECT_FALSE(QeProjectDb_Sys_IsNetworkPath(dir.FileW("new/deeper/project.db")));
-  EXPECT_FALSE(QeProjectDb_Sys_IsNetworkPath(L""));
-}
-
-TEST(SysFolders, ConfiguredPrefixesCountAsNetwork) {
-  TempDir dir;
+  {
+    ScopedEnv none("QE_PROJECTDB_NETWORK_PATHS", nullptr);
+    EXPECT_FALSE(QeProjectDb_Sys_IsNetworkPath(dir.path().wstring()));
+    // A database file that does not exist yet: its folder decides.
+    EXPECT_FALSE(QeProjectDb_Sys_IsNetworkPath(dir.FileW("new/deeper/project.db")));
+    EXPECT_FALSE(QeProjectDb_Sys_IsNetworkPath(L""));
+  }
   const std::string share = dir.File("share");
-  const std::string other = dir.File("other");
   ScopedEnv env("QE_PROJECTDB_NETWORK_PATHS",
-                ("/nonexistent/mnt::" + share + "/:" + other).c_str());
-  EXPECT_TRUE(QeProjectDb_Sys_IsNetworkPath(CQeStringW::FromUtf8(share)));
-  EXPECT_TRUE(QeProjectDb_Sys_IsNetworkPath(CQeStringW::FromUtf8(share + "/p/db.sqlite")));
-  EXPECT_TRUE(QeProjectDb_Sys_IsNetworkPath(CQeStringW::FromUtf8(other + "/x")));
-  EXPECT_TRUE(QeProjectDb_Sys_IsNetworkPath(L"/nonexistent/mnt/a.db"));
-  EXPECT_TRUE(QeProjectDb_Sys_IsNetworkPath(CQeStringW::FromUtf8(share + "/../share/q")));
+                ("/nonexistent/mnt::" + share + "/:" + dir.File("other")).c_str());
+  for (const std::string& path : {share, share + "/p/db.sqlite", dir.File("other/x"),
+                                  std::string("/nonexistent/mnt/a.db"), share + "/../share/q"}) {
+    EXPECT_TRUE(QeProjectDb_Sys_IsNetworkPath(CQeStringW::FromUtf8(path))) << path;
+  }
   // Whole folder names only: "share2" is not under "share".
   EXPECT_FALSE(QeProjectDb_Sys_IsNetworkPath(CQeStringW::FromUtf8(share + "2/db.sqlite")));
   EXPECT_FALSE(QeProjectDb_Sys_IsNetworkPath(CQeStringW::FromUtf8(dir.File("local/db"))));
-}
-
-TEST(SysFolders, RelativePathsAreResolvedFromTheWorkingFolder) {
-  TempDir dir;
+  // Relative paths are resolved from the working folder.
   const fs::path previous = fs::current_path();
   fs::current_path(dir.path());
-  ScopedEnv env("QE_PROJECTDB_NETWORK_PATHS", dir.File("mnt").c_str());
-  EXPECT_TRUE(QeProjectDb_Sys_IsNetworkPath(L"mnt/db.sqlite"));
+  EXPECT_TRUE(QeProjectDb_Sys_IsNetworkPath(L"share/db.sqlite"));
   EXPECT_FALSE(QeProjectDb_Sys_IsNetworkPath(L"local/db.sqlite"));
   fs::current_path(previous);
 }
 
-TEST(SysFolders, DeleteFolderRemovesTheWholeTree) {
+TEST(SysFolders, DeleteFolderRemovesTheTreeAndReportsNothing) {
   TempDir dir;
   const fs::path run = dir.path() / "Proj 1" / "Run ä";
   fs::create_directories(run / "sub" / "deeper");
@@ -75,20 +66,15 @@ TEST(SysFolders, DeleteFolderRemovesTheWholeTree) {
   EXPECT_EQ(QeProjectDb_Sys_DeleteFolder(CQeStringW::FromUtf8(run.string())), 0);
   EXPECT_FALSE(fs::exists(run));
   EXPECT_TRUE(fs::exists(dir.path() / "Proj 1"));
-}
 
-TEST(SysFolders, DeleteFolderWithTrailingSlashRemovesALinkNotItsTarget) {
-  TempDir dir;
+  // With a trailing slash a link goes, not what it points to.
   fs::create_directories(dir.path() / "target");
   WriteFile(dir.path() / "target" / "keep.txt");
   fs::create_directory_symlink(dir.path() / "target", dir.path() / "link");
   EXPECT_EQ(QeProjectDb_Sys_DeleteFolder(dir.path().wstring() + L"/link/"), 0);
   EXPECT_FALSE(fs::exists(fs::symlink_status(dir.path() / "link")));
   EXPECT_TRUE(fs::exists(dir.path() / "target" / "keep.txt"));
-}
 
-TEST(SysFolders, DeleteFolderReportsNothing) {
-  TempDir dir;
   EXPECT_EQ(QeProjectDb_Sys_DeleteFolder(dir.FileW("missing")), 0);
   EXPECT_EQ(QeProjectDb_Sys_DeleteFolder(L""), 0);
   EXPECT_EQ(QeProjectDb_Sys_DeleteFolder(L"/"), 0);
