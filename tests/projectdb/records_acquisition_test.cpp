@@ -21,10 +21,7 @@ class RecordsAcquisitionTest : public RecordApiTest {
     project_ = AddProject(L"Screening 2024", L"Screening 2024");
     jobdef_ = AddJobdef(project_, L"Plate scan");
   }
-  std::string RunWhere(int64_t run) { return "iJobrunKeyRef=" + std::to_string(run); }
-
-  int64_t project_ = 0;
-  int64_t jobdef_ = 0;
+  int64_t project_ = 0, jobdef_ = 0;
 };
 
 TEST_F(RecordsAcquisitionTest, ARealisticRunIsWrittenAndReadBack) {
@@ -35,12 +32,10 @@ TEST_F(RecordsAcquisitionTest, ARealisticRunIsWrittenAndReadBack) {
 
   // Two image files of 250 frames each; their counts are filled at the end.
   int64_t files[2] = {};
-  ASSERT_EQ(
-      QeProjectDb_File_Insert(h_, run, L"Plate_A_part1.tif", 1024, 1024, 1, 1, 16, 0, &files[0]),
-      0);
-  ASSERT_EQ(
-      QeProjectDb_File_Insert(h_, run, L"Plate_A_part2.tif", 1024, 1024, 1, 1, 16, 0, &files[1]),
-      0);
+  for (int f = 0; f < 2; ++f) {
+    const CQeStringW name = CQeStringW::Formatted(L"Plate_A_part%d.tif", f + 1);
+    ASSERT_EQ(QeProjectDb_File_Insert(h_, run, name, 1024, 1024, 1, 1, 16, 0, &files[f]), 0);
+  }
 
   // Loops: time (outer), well, field (inner).
   int64_t loops[3] = {};
@@ -78,8 +73,7 @@ TEST_F(RecordsAcquisitionTest, ARealisticRunIsWrittenAndReadBack) {
   ASSERT_EQ(QeProjectDb_Frameplateinfo_InsertMany(h_, plateLinks), 0);
   ASSERT_EQ(QeProjectDb_Framewellinfo_InsertMany(h_, wellLinks), 0);
   ASSERT_EQ(QeProjectDb_Frametag_InsertMany(h_, tags), 0);
-  ASSERT_EQ(QeProjectDb_File_Update(h_, files[0], kFrames / 2), 0);
-  ASSERT_EQ(QeProjectDb_File_Update(h_, files[1], kFrames / 2), 0);
+  for (const int64_t file : files) ASSERT_EQ(QeProjectDb_File_Update(h_, file, kFrames / 2), 0);
   const double end = kStart + kFrames * kFrameSpacing;
   ASSERT_EQ(QeProjectDb_Jobrun_UpdateFinish(h_, run, 2, end, L"Finished"), 0);
 
@@ -102,9 +96,9 @@ TEST_F(RecordsAcquisitionTest, ARealisticRunIsWrittenAndReadBack) {
   EXPECT_EQ(loopRows[2].iLoopType, 102);
 
   // ...and by what the rows say together.
-  EXPECT_EQ(Count("frame", RunWhere(run)), kFrames);
-  EXPECT_EQ(Count("frame", "iFileKeyRef=" + std::to_string(files[0])), kFrames / 2);
-  EXPECT_EQ(Count("loopindex", RunWhere(run)), 3 * kFrames);
+  EXPECT_EQ(Count("frame", Eq("iJobrunKeyRef", run)), kFrames);
+  EXPECT_EQ(Count("frame", Eq("iFileKeyRef", files[0])), kFrames / 2);
+  EXPECT_EQ(Count("loopindex", Eq("iJobrunKeyRef", run)), 3 * kFrames);
   for (const auto& row : indices) ASSERT_GT(row.iKey, 0);
   // Frame 437: time 4, well 1, field 12, in the second file at 187.
   EXPECT_EQ(Text("SELECT group_concat(iLoopIndex, ',') FROM (SELECT l.iLoopIndex FROM loopindex l "
@@ -115,17 +109,15 @@ TEST_F(RecordsAcquisitionTest, ARealisticRunIsWrittenAndReadBack) {
   EXPECT_EQ(Text("SELECT w.wszName FROM framewellinfo f JOIN wellinfo w ON "
                  "w.iKey=f.iWellinfoKeyRef WHERE f.iFrameIndex=437"),
             L"W1");
-  EXPECT_EQ(Count("frameplateinfo", "iPlateinfoKeyRef=" + std::to_string(plate)), kFrames);
-  EXPECT_EQ(Count("framewellinfo", "iWellinfoKeyRef=" + std::to_string(wells[3])),
-            kFrames / kWells);
-  EXPECT_EQ(Count("frametag", "iTagdefKeyRef=" + std::to_string(bubble)), 10);
-  EXPECT_EQ(Count("frametag", "iTagdefKeyRef=" + std::to_string(focus)), kFrames);
+  EXPECT_EQ(Count("frameplateinfo", Eq("iPlateinfoKeyRef", plate)), kFrames);
+  EXPECT_EQ(Count("framewellinfo", Eq("iWellinfoKeyRef", wells[3])), kFrames / kWells);
+  EXPECT_EQ(Count("frametag", Eq("iTagdefKeyRef", bubble)), 10);
+  EXPECT_EQ(Count("frametag", Eq("iTagdefKeyRef", focus)), kFrames);
 
   // The finished run is not touched by the crash recovery.
   EXPECT_EQ(QeProjectDb_Jobrun_RemoveRunningFlag(h_), 0);
-  ASSERT_EQ(QeProjectDb_Jobrun_GetOne(h_, run, runRow), 0);
-  EXPECT_EQ(runRow.iFinishFlags, 2);
-  EXPECT_EQ(runRow.dFTime, end);
+  EXPECT_EQ(Col("jobrun", "iFinishFlags", run), 2);
+  EXPECT_EQ(Double("SELECT dFTime FROM jobrun WHERE " + Eq("iKey", run)), end);
 
   // Deleting the run takes everything it recorded with it.
   EXPECT_EQ(QeProjectDb_Jobrun_Delete(h_, run), 0);
@@ -136,19 +128,17 @@ TEST_F(RecordsAcquisitionTest, ARealisticRunIsWrittenAndReadBack) {
   EXPECT_TRUE(fs::is_directory(qe::ToFsPath(runFolder)));
 }
 
-TEST_F(RecordsAcquisitionTest, RemoveRunningFlagWithNothingRunningChangesNothing) {
-  const int64_t run = AddRun(project_, jobdef_, 0x100);
+TEST_F(RecordsAcquisitionTest, RemoveRunningFlagOnRunsWithoutFrames) {
+  const int64_t done = AddRun(project_, jobdef_, 0x100);
   ASSERT_EQ(Exec("UPDATE jobrun SET dFTime=2460000.5"), SQLITE_OK);
   EXPECT_EQ(QeProjectDb_Jobrun_RemoveRunningFlag(h_), 0);
-  EXPECT_EQ(Int("SELECT iFinishFlags FROM jobrun WHERE iKey=" + std::to_string(run)), 0x100);
-  EXPECT_EQ(Double("SELECT dFTime FROM jobrun WHERE iKey=" + std::to_string(run)), 2460000.5);
-}
+  EXPECT_EQ(Col("jobrun", "iFinishFlags", done), 0x100) << "nothing running, nothing changed";
+  EXPECT_EQ(Double("SELECT dFTime FROM jobrun WHERE " + Eq("iKey", done)), 2460000.5);
 
-TEST_F(RecordsAcquisitionTest, ARunningRunWithoutFramesGetsCodeFourAndNoFinishTime) {
   const int64_t run = AddRun(project_, jobdef_, 0x3F01);
   EXPECT_EQ(QeProjectDb_Jobrun_RemoveRunningFlag(h_), 0);
-  // The low byte becomes 4; the host's higher bits stay.
-  EXPECT_EQ(Int("SELECT iFinishFlags FROM jobrun WHERE iKey=" + std::to_string(run)), 0x3F04);
+  // The low byte becomes 4; the host's higher bits stay; no frame, no time.
+  EXPECT_EQ(Col("jobrun", "iFinishFlags", run), 0x3F04);
   EXPECT_TRUE(IsNull("jobrun", "dFTime", run));
   SQeProjectDbRow_jobrun row;
   ASSERT_EQ(QeProjectDb_Jobrun_GetOne(h_, run, row), 0);
@@ -180,17 +170,11 @@ TEST_F(RecordsAcquisitionTest, ARunningRunWithFramesTakesItsLastFrameAndRepairsF
   ASSERT_EQ(QeProjectDb_Jobrun_GetOne(h_, crashed, row), 0);
   EXPECT_EQ(row.iFinishFlags, 4);
   EXPECT_EQ(row.dFTime, kStart + 10);
-  SQeProjectDbRow_file file;
-  ASSERT_EQ(QeProjectDb_File_GetOne(h_, counted, file), 0);
-  EXPECT_EQ(file.iFrameCount, 99) << "a count already set stays";
-  ASSERT_EQ(QeProjectDb_File_GetOne(h_, uncounted, file), 0);
-  EXPECT_EQ(file.iFrameCount, 2);
-  ASSERT_EQ(QeProjectDb_File_GetOne(h_, empty, file), 0);
-  EXPECT_EQ(file.iFrameCount, 0);
-  ASSERT_EQ(QeProjectDb_File_GetOne(h_, other, file), 0);
-  EXPECT_EQ(file.iFrameCount, 0) << "files of finished runs are not repaired";
-  ASSERT_EQ(QeProjectDb_Jobrun_GetOne(h_, finished, row), 0);
-  EXPECT_EQ(row.iFinishFlags, 2);
+  EXPECT_EQ(Col("file", "iFrameCount", counted), 99) << "a count already set stays";
+  EXPECT_EQ(Col("file", "iFrameCount", uncounted), 2);
+  EXPECT_EQ(Col("file", "iFrameCount", empty), 0);
+  EXPECT_EQ(Col("file", "iFrameCount", other), 0) << "files of finished runs are not repaired";
+  EXPECT_EQ(Col("jobrun", "iFinishFlags", finished), 2);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-// Job definitions: insert, import, updates and the modification time,
-// type filter, names, toolbar and task-list membership, and the project
-// stamps of the connection's temporary triggers.
+// Job definitions: insert, import, updates and the modification time, type
+// filter, names, toolbar and task-list membership, and the project stamps
+// of the connection's temporary triggers.
 #include "projectdb/records_support.h"
 
 namespace qe::test {
@@ -12,41 +12,32 @@ class RecordsJobdefTest : public RecordApiTest {
     RecordApiTest::SetUp();
     project_ = AddProject();
   }
+  SQeProjectDbRow_jobdef Get(int64_t key) {
+    SQeProjectDbRow_jobdef row;
+    EXPECT_EQ(QeProjectDb_Jobdef_GetOne(h_, key, row), 0);
+    return row;
+  }
   double ProjectMTime() {
-    return Double("SELECT dMTime FROM project WHERE iKey=" + std::to_string(project_));
+    return Double("SELECT dMTime FROM project WHERE " + Eq("iKey", project_));
   }
-  void SetTimes(int64_t jobdef, double time) {
-    // Set with the triggers' help: the project follows the job definition.
-    ASSERT_EQ(Exec("UPDATE jobdef SET dCTime=" + std::to_string(time) +
-                   ", dMTime=" + std::to_string(time) + " WHERE iKey=" + std::to_string(jobdef)),
-              SQLITE_OK);
-  }
-
   int64_t project_ = 0;
 };
 
 TEST_F(RecordsJobdefTest, InsertStoresEveryFieldAndAFreshUuid) {
   int64_t key = -1;
-  ASSERT_EQ(QeProjectDb_Jobdef_Insert(h_, project_, 3, 4, kAwkwardText, L"desc ü", 5, &key), 0);
-  SQeProjectDbRow_jobdef row;
-  ASSERT_EQ(QeProjectDb_Jobdef_GetOne(h_, key, row), 0);
+  ASSERT_EQ(QeProjectDb_Jobdef_Insert(h_, project_, 3, 4, kQuoteName, L"desc ü", 5, &key), 0);
+  const SQeProjectDbRow_jobdef row = Get(key);
   EXPECT_EQ(row.iKey, key);
   EXPECT_EQ(row.iProjKeyRef, project_);
   EXPECT_EQ(row.iDefType, 3);
   EXPECT_EQ(row.iState, 4);
   EXPECT_EQ(row.iProgress, 5);
-  EXPECT_EQ(row.wszName, kAwkwardText);
+  EXPECT_EQ(row.wszName, kQuoteName);
   EXPECT_EQ(row.wszDesc, L"desc ü");
   EXPECT_EQ(row.dCTime, row.dMTime);
   EXPECT_EQ(row.wszUuid.GetLength(), 32);
+  EXPECT_NE(Get(AddJobdef(project_)).wszUuid, row.wszUuid);
 
-  SQeProjectDbRow_jobdef second;
-  QeProjectDb_Jobdef_GetOne(h_, AddJobdef(project_), second);
-  EXPECT_NE(second.wszUuid, row.wszUuid);
-}
-
-TEST_F(RecordsJobdefTest, InsertIntoAMissingProjectFailsWithKeyZero) {
-  int64_t key = -1;
   EXPECT_EQ(QeProjectDb_Jobdef_Insert(h_, project_ + 100, 0, 0, L"x", L"", 0, &key),
             SQLITE_CONSTRAINT);
   EXPECT_EQ(key, 0);
@@ -59,16 +50,13 @@ TEST_F(RecordsJobdefTest, ImportKeepsTheUuidAndWritesFreshTimesAndTheKey) {
   EXPECT_NE(row.iKey, 999);
   EXPECT_GT(row.dCTime, 2400000.0);
   EXPECT_EQ(row.dCTime, row.dMTime);
-
-  SQeProjectDbRow_jobdef stored;
-  ASSERT_EQ(QeProjectDb_Jobdef_GetOne(h_, row.iKey, stored), 0);
+  const SQeProjectDbRow_jobdef stored = Get(row.iKey);
   EXPECT_EQ(stored.wszUuid, L"0123456789abcdef0123456789abcdef");
   EXPECT_EQ(stored.iDefType, 7);
   EXPECT_EQ(stored.iState, 8);
   EXPECT_EQ(stored.iProgress, 9);
   EXPECT_EQ(stored.dCTime, row.dCTime);
   EXPECT_EQ(stored.wszName, L"Imported");
-
   // The same uuid twice breaks the table's uniqueness.
   SQeProjectDbRow_jobdef again = row;
   EXPECT_EQ(QeProjectDb_Jobdef_Import(h_, again), SQLITE_CONSTRAINT);
@@ -77,16 +65,15 @@ TEST_F(RecordsJobdefTest, ImportKeepsTheUuidAndWritesFreshTimesAndTheKey) {
 
 TEST_F(RecordsJobdefTest, UpdateStampsTheTimeUpdateStateDoesNot) {
   const int64_t key = AddJobdef(project_);
-  SetTimes(key, 2460000.5);
-
+  const std::string setTimes =
+      "UPDATE jobdef SET dCTime=2460000.5, dMTime=2460000.5 WHERE " + Eq("iKey", key);
+  ASSERT_EQ(Exec(setTimes), SQLITE_OK);
   EXPECT_EQ(QeProjectDb_Jobdef_UpdateState(h_, key, 42), 0);
-  SQeProjectDbRow_jobdef row;
-  ASSERT_EQ(QeProjectDb_Jobdef_GetOne(h_, key, row), 0);
-  EXPECT_EQ(row.iState, 42);
-  EXPECT_EQ(row.dMTime, 2460000.5);
+  EXPECT_EQ(Get(key).iState, 42);
+  EXPECT_EQ(Get(key).dMTime, 2460000.5);
 
   EXPECT_EQ(QeProjectDb_Jobdef_Update(h_, key, 1, 50, L"It's new", L"d", 6), 0);
-  ASSERT_EQ(QeProjectDb_Jobdef_GetOne(h_, key, row), 0);
+  const SQeProjectDbRow_jobdef row = Get(key);
   EXPECT_EQ(row.iState, 1);
   EXPECT_EQ(row.iProgress, 50);
   EXPECT_EQ(row.wszName, L"It's new");
@@ -94,10 +81,9 @@ TEST_F(RecordsJobdefTest, UpdateStampsTheTimeUpdateStateDoesNot) {
   EXPECT_GT(row.dMTime, 2460000.5);
   EXPECT_EQ(row.dCTime, 2460000.5);
 
-  SetTimes(key, 2460000.5);
+  ASSERT_EQ(Exec(setTimes), SQLITE_OK);
   EXPECT_EQ(QeProjectDb_Jobdef_UpdateMTime(h_, key), 0);
-  ASSERT_EQ(QeProjectDb_Jobdef_GetOne(h_, key, row), 0);
-  EXPECT_GT(row.dMTime, 2460000.5);
+  EXPECT_GT(Get(key).dMTime, 2460000.5);
 }
 
 TEST_F(RecordsJobdefTest, GetAllDefTypeFiltersAndAppends) {
@@ -115,8 +101,7 @@ TEST_F(RecordsJobdefTest, GetAllDefTypeFiltersAndAppends) {
 }
 
 TEST_F(RecordsJobdefTest, NamesAreUniqueOverEveryProject) {
-  const int64_t other = AddProject(L"Other", L"Other");
-  AddJobdef(other, L"Scan 'A'");
+  AddJobdef(AddProject(L"Other", L"Other"), L"Scan 'A'");
   CQeStringW unique;
   EXPECT_FALSE(QeProjectDb_Jobdef_IsNameUnique(h_, L"Scan 'A'", unique));
   EXPECT_EQ(unique, L"Scan 'A' 1");
@@ -149,20 +134,18 @@ TEST_F(RecordsJobdefTest, ToolbarAndTaskListMembershipIsIdempotent) {
 }
 
 TEST_F(RecordsJobdefTest, TriggersStampTheProjectOnInsertTimeChangeAndDelete) {
-  ASSERT_EQ(Exec("UPDATE project SET dMTime=2450000.5"), SQLITE_OK);
+  const std::string reset = "UPDATE project SET dMTime=2450000.5";
+  ASSERT_EQ(Exec(reset), SQLITE_OK);
   const int64_t key = AddJobdef(project_);
-  SQeProjectDbRow_jobdef row;
-  ASSERT_EQ(QeProjectDb_Jobdef_GetOne(h_, key, row), 0);
-  EXPECT_EQ(ProjectMTime(), row.dMTime);
+  EXPECT_EQ(ProjectMTime(), Get(key).dMTime);
 
-  ASSERT_EQ(Exec("UPDATE project SET dMTime=2450000.5"), SQLITE_OK);
+  ASSERT_EQ(Exec(reset), SQLITE_OK);
   EXPECT_EQ(QeProjectDb_Jobdef_UpdateState(h_, key, 3), 0);
   EXPECT_EQ(ProjectMTime(), 2450000.5) << "a state change is no modification";
   EXPECT_EQ(QeProjectDb_Jobdef_UpdateMTime(h_, key), 0);
-  ASSERT_EQ(QeProjectDb_Jobdef_GetOne(h_, key, row), 0);
-  EXPECT_EQ(ProjectMTime(), row.dMTime);
+  EXPECT_EQ(ProjectMTime(), Get(key).dMTime);
 
-  ASSERT_EQ(Exec("UPDATE project SET dMTime=2450000.5"), SQLITE_OK);
+  ASSERT_EQ(Exec(reset), SQLITE_OK);
   EXPECT_EQ(QeProjectDb_Jobdef_Delete(h_, key), 0);
   EXPECT_GT(ProjectMTime(), 2450000.5);
 }

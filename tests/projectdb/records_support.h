@@ -1,8 +1,6 @@
 // A new project database in a temporary folder, connected through the
-// library, for the tests of projects, job definitions, runs and frames;
-// plain-SQL reads for checking what the record functions wrote, and
-// builders for the rows other families own (job programs, tag definitions,
-// plates, wells, slides).
+// library, for the tests of the record functions; plain-SQL reads for
+// checking what they wrote, and builders for the parent rows.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,6 +11,7 @@
 #include <string>
 
 #include "qe/core/files.h"
+#include "qe/core/status.h"
 #include "qe/core/string.h"
 #include "qe/projectdb/connection.h"
 #include "qe/projectdb/db.h"
@@ -23,8 +22,15 @@
 
 namespace qe::test {
 
-// Texts that must be stored and read back unchanged.
-inline const CQeStringW kAwkwardText(L"O'Neil's \"Zellkultur\" 100% a_b \\ ünï 日本");
+// Texts that must be stored and read back unchanged, and must find exactly
+// their own rows when used as filters.
+inline const CQeStringW kQuoteName(L"O'Neil's \"Zellkultur\" 100% a_b \\ ünï 日本");
+inline const CQeStringW kOtherName(L"it's 50%_off ' OR '1'='1");
+
+// "column=value", a condition.
+inline std::string Eq(const std::string& column, int64_t value) {
+  return column + "=" + std::to_string(value);
+}
 
 class RecordApiTest : public ::testing::Test {
  protected:
@@ -60,9 +66,12 @@ class RecordApiTest : public ::testing::Test {
   CQeStringW Text(const std::string& sql) {
     return QeSqlite_ReadOneStringW(db(), CQeStringW::FromUtf8(sql), nullptr);
   }
+  // A column (or expression) of the row with that key.
+  int64_t Col(const std::string& table, const std::string& column, int64_t key) {
+    return Int("SELECT " + column + " FROM " + table + " WHERE " + Eq("iKey", key));
+  }
   bool IsNull(const std::string& table, const std::string& column, int64_t key) {
-    return Int("SELECT " + column + " IS NULL FROM " + table +
-               " WHERE iKey=" + std::to_string(key)) == 1;
+    return Col(table, column + " IS NULL", key) == 1;
   }
   int64_t Count(const std::string& table, const std::string& where = "1") {
     return Int("SELECT count(*) FROM " + table + " WHERE " + where);
@@ -72,7 +81,6 @@ class RecordApiTest : public ::testing::Test {
     return sqlite3_last_insert_rowid(db());
   }
 
-  // ---- Parents made through the record functions ----
   int64_t AddProject(const CQeStringW& name = L"Project", const CQeStringW& folder = L"Project") {
     int64_t key = 0;
     EXPECT_EQ(QeProjectDb_Proj_Insert(h_, name, L"", folder, &key), 0);
@@ -83,14 +91,13 @@ class RecordApiTest : public ::testing::Test {
     EXPECT_EQ(QeProjectDb_Jobdef_Insert(h_, project, defType, 0, name, L"", 0, &key), 0);
     return key;
   }
-  // The job program of a job definition (its family has functions of its
-  // own; a bare row is all a run needs).
   int64_t AddJobprogram(int64_t jobdef) {
-    return InsertSql("INSERT INTO jobprogram (iJobdefKeyRef, wszSummary) VALUES (" +
-                     std::to_string(jobdef) + ", 'program')");
+    int64_t key = 0;
+    EXPECT_EQ(QeProjectDb_Jobprogram_Insert(h_, jobdef, L"program", &key), 0);
+    return key;
   }
-  // A running run of a new job definition in the project; *folder receives
-  // the run's absolute folder.
+  // A run (running unless flags say otherwise) with a new program of the
+  // job definition; *folder receives the run's absolute folder.
   int64_t AddRun(int64_t project, int64_t jobdef, int64_t flags = 1,
                  const CQeStringW& name = L"Run", CQeStringW* folder = nullptr) {
     SQeProjectDbRow_project p;
@@ -107,14 +114,13 @@ class RecordApiTest : public ::testing::Test {
                      name + "', '')");
   }
   int64_t AddPlateinfo(int64_t run) {
-    return InsertSql(
-        "INSERT INTO plateinfo (iJobrunKeyRef, iWellplatenameKeyRef, wszName) VALUES (" +
-        std::to_string(run) + ", NULL, 'Plate 1')");
+    return InsertSql("INSERT INTO plateinfo (iJobrunKeyRef, wszName) VALUES (" +
+                     std::to_string(run) + ", 'Plate 1')");
   }
-  int64_t AddWellinfo(int64_t run, int wellIndex) {
+  int64_t AddWellinfo(int64_t run, int well) {
     return InsertSql("INSERT INTO wellinfo (iJobrunKeyRef, iWellIndex, wszName) VALUES (" +
-                     std::to_string(run) + ", " + std::to_string(wellIndex) + ", 'W" +
-                     std::to_string(wellIndex) + "')");
+                     std::to_string(run) + ", " + std::to_string(well) + ", 'W" +
+                     std::to_string(well) + "')");
   }
   int64_t AddSlideinfo(int64_t run) {
     return InsertSql("INSERT INTO slideinfo (iJobrunKeyRef, wszName) VALUES (" +
@@ -123,6 +129,20 @@ class RecordApiTest : public ::testing::Test {
 
   TempDir dir_;
   uint32_t h_ = 0;
+};
+
+// A project with a job definition and one running run of a new program.
+class RecordRunTest : public RecordApiTest {
+ protected:
+  void SetUp() override {
+    RecordApiTest::SetUp();
+    project_ = AddProject();
+    jobdef_ = AddJobdef(project_);
+    run_ = AddRun(project_, jobdef_);
+    ASSERT_GT(run_, 0);
+    program_ = Col("jobrun", "iJobprogramKeyRef", run_);
+  }
+  int64_t project_ = 0, jobdef_ = 0, run_ = 0, program_ = 0;
 };
 
 }  // namespace qe::test

@@ -19,13 +19,10 @@ class RecordsTagLinksTest : public RecordApiTest {
     red_ = AddTagdef("red");
     green_ = AddTagdef("green");
   }
-  int64_t project_ = 0;
-  int64_t jobdef_ = 0;
-  int64_t red_ = 0;
-  int64_t green_ = 0;
+  int64_t project_ = 0, jobdef_ = 0, red_ = 0, green_ = 0;
 };
 
-TEST_F(RecordsTagLinksTest, ProjectTagsByProjectAndByTag) {
+TEST_F(RecordsTagLinksTest, ProjectAndJobdefTagsByOwnerAndByTag) {
   const int64_t other = AddProject(L"Other", L"Other");
   int64_t key = 0;
   EXPECT_EQ(QeProjectDb_Projtag_Insert(h_, project_, red_, &key), 0);
@@ -41,59 +38,48 @@ TEST_F(RecordsTagLinksTest, ProjectTagsByProjectAndByTag) {
   EXPECT_EQ(rows[0].iKey, -1);
   EXPECT_EQ(rows[1].iTagdefKeyRef, red_);
   EXPECT_EQ(rows[2].iTagdefKeyRef, green_);
-
   rows.clear();
   EXPECT_EQ(QeProjectDb_Projtag_GetManyProjs(h_, red_, rows), 0);
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[0].iProjKeyRef, project_);
   EXPECT_EQ(rows[1].iProjKeyRef, other);
-
   EXPECT_EQ(QeProjectDb_Projtag_DeleteMany(h_, project_), 0);
   EXPECT_EQ(Count("projtag"), 1);
   EXPECT_EQ(QeProjectDb_Projtag_DeleteMany(h_, project_), 0);
-}
 
-TEST_F(RecordsTagLinksTest, JobdefTagsByJobdefAndByTag) {
-  int64_t key = 0;
   EXPECT_EQ(QeProjectDb_Jobdeftag_Insert(h_, jobdef_, green_, &key), 0);
-  std::vector<SQeProjectDbRow_jobdeftag> rows;
-  EXPECT_EQ(QeProjectDb_Jobdeftag_GetManyTags(h_, jobdef_, rows), 0);
-  ASSERT_EQ(rows.size(), 1u);
-  EXPECT_EQ(rows[0].iKey, key);
-  EXPECT_EQ(rows[0].iJobdefKeyRef, jobdef_);
-  EXPECT_EQ(rows[0].iTagdefKeyRef, green_);
-  EXPECT_EQ(QeProjectDb_Jobdeftag_GetManyJobdefs(h_, green_, rows), 0);
-  EXPECT_EQ(rows.size(), 2u);
+  std::vector<SQeProjectDbRow_jobdeftag> links;
+  EXPECT_EQ(QeProjectDb_Jobdeftag_GetManyTags(h_, jobdef_, links), 0);
+  ASSERT_EQ(links.size(), 1u);
+  EXPECT_EQ(std::make_tuple(links[0].iKey, links[0].iJobdefKeyRef, links[0].iTagdefKeyRef),
+            std::make_tuple(key, jobdef_, green_));
+  EXPECT_EQ(QeProjectDb_Jobdeftag_GetManyJobdefs(h_, green_, links), 0);
+  EXPECT_EQ(links.size(), 2u);
   EXPECT_EQ(QeProjectDb_Jobdeftag_DeleteMany(h_, jobdef_), 0);
   EXPECT_EQ(Count("jobdeftag"), 0);
 }
 
-TEST_F(RecordsTagLinksTest, InsertManyWritesEveryKeyBack) {
+TEST_F(RecordsTagLinksTest, InsertManyWritesEveryKeyBackOrKeepsNoneOfTheBatch) {
   std::vector<SQeProjectDbRow_jobdeftag> rows{{0, jobdef_, red_}, {0, jobdef_, green_}};
   EXPECT_EQ(QeProjectDb_Jobdeftag_InsertMany(h_, rows), 0);
-  for (const auto& row : rows) {
-    EXPECT_EQ(Int("SELECT iTagdefKeyRef FROM jobdeftag WHERE iKey=" + std::to_string(row.iKey)),
-              row.iTagdefKeyRef);
-  }
+  for (const auto& row : rows)
+    EXPECT_EQ(Col("jobdeftag", "iTagdefKeyRef", row.iKey), row.iTagdefKeyRef);
   std::vector<SQeProjectDbRow_projtag> none;
   EXPECT_EQ(QeProjectDb_Projtag_InsertMany(h_, none), 0);
-}
 
-TEST_F(RecordsTagLinksTest, AFailingElementKeepsNoneOfTheBatch) {
-  std::vector<SQeProjectDbRow_projtag> rows{
+  std::vector<SQeProjectDbRow_projtag> clash{
       {0, project_, red_}, {0, project_, green_}, {0, project_, red_}};
-  EXPECT_EQ(QeProjectDb_Projtag_InsertMany(h_, rows), SQLITE_CONSTRAINT);
-  EXPECT_EQ(rows[2].iKey, 0);
+  EXPECT_EQ(QeProjectDb_Projtag_InsertMany(h_, clash), SQLITE_CONSTRAINT);
+  EXPECT_EQ(clash[2].iKey, 0);
   EXPECT_EQ(Count("projtag"), 0);
 }
 
 TEST_F(RecordsTagLinksTest, ABusyDatabaseRestartsTheBatchUntilEveryRowIsIn) {
   std::vector<SQeProjectDbRow_projtag> rows;
   for (int i = 0; i < 40; ++i) {
-    const int64_t project = AddProject(CQeStringW::Formatted(L"P%d", i), L"P");
-    rows.emplace_back(-5, project, i % 2 ? red_ : green_);
+    rows.emplace_back(-5, AddProject(CQeStringW::Formatted(L"P%d", i), L"P"),
+                      i % 2 ? red_ : green_);
   }
-
   const uint32_t other = QeProjectDb_Db_Connect(DbPath());
   ASSERT_NE(other, 0u);
   sqlite3* holder = CQeProjectDbConnectionManager::GetConnection(other);
@@ -102,7 +88,6 @@ TEST_F(RecordsTagLinksTest, ABusyDatabaseRestartsTheBatchUntilEveryRowIsIn) {
                              L"INSERT INTO tagdef (wszTagsetName, wszName) VALUES ('t', 'held');",
                              nullptr, false),
             0);
-
   // The write lock is released only once the batch has met it, so the
   // batch must have given up at least once and started over.
   std::atomic<int> busyCalls{0};
@@ -117,7 +102,6 @@ TEST_F(RecordsTagLinksTest, ABusyDatabaseRestartsTheBatchUntilEveryRowIsIn) {
         return 0;
       },
       &busyCalls);
-
   const int result = QeProjectDb_Projtag_InsertMany(h_, rows);
   releaser.join();
   sqlite3_busy_timeout(db(), 60000);
@@ -125,10 +109,7 @@ TEST_F(RecordsTagLinksTest, ABusyDatabaseRestartsTheBatchUntilEveryRowIsIn) {
   EXPECT_EQ(result, 0);
   EXPECT_GE(busyCalls.load(), 1);
   EXPECT_EQ(Count("projtag"), 40);
-  for (const auto& row : rows) {
-    EXPECT_EQ(Int("SELECT iProjKeyRef FROM projtag WHERE iKey=" + std::to_string(row.iKey)),
-              row.iProjKeyRef);
-  }
+  for (const auto& row : rows) EXPECT_EQ(Col("projtag", "iProjKeyRef", row.iKey), row.iProjKeyRef);
   EXPECT_EQ(Count("tagdef", "wszName='held'"), 1);
   QeProjectDb_Db_Disconnect(other);
 }
