@@ -49,19 +49,7 @@ void RunsToTheEnd(Ctx& c, const CQeStringW& sql) {
   sqlite3_finalize(stmt);
 }
 
-// Runs a WHERE condition made by the search over the table of its column.
-void ConditionRuns(Ctx& c, const CQeStringW& condition, const wchar_t* table) {
-  if (condition.IsEmpty()) return;
-  RunsToTheEnd(c, CQeStringW(L"SELECT 1 FROM ") + table + L" WHERE " + condition);
-}
-
-template <typename Make>
-void Subquery(Ctx& c, Make make) {
-  const std::vector<CQeStringW> words = {c.T(0), c.T(1)};
-  for (auto comparator : {Parser::eComparatorContains, Parser::eComparatorEquals}) {
-    RunsToTheEnd(c, make(comparator, words));
-  }
-}
+using MakeSubquery = CQeStringW (*)(Parser::EQeComparator, const std::vector<CQeStringW>&);
 
 // Two new project databases named by texts of the call; the second merged
 // into the first.
@@ -82,6 +70,20 @@ void MergeNamedFiles(Ctx& c, Merge merge) {
   Ctx::Forget(source);
 }
 
+// A free folder name from a walker open on two new files (see above).
+template <typename Free>
+void FreeFolder(Ctx& c, const CQeStringW& name, Free free) {
+  MergeNamedFiles(c, [&](const CQeStringW& target, const CQeStringW& source) {
+    CQeProjectDbMergeWalker walker;
+    if (const int status = walker.Open(target, source); status != 0) return status;
+    CQeStringW out;
+    const int status = free(walker, out);
+    c.Status(status, {0, -9});
+    if (status == 0) c.RoundTrip(out, name, "a free folder name");
+    return walker.Finish();
+  });
+}
+
 class CProgress : public CQeProgressDialog {
  public:
   void SetPos(int32_t percent) override { last = percent; }
@@ -90,18 +92,16 @@ class CProgress : public CQeProgressDialog {
 
 const int kRegistered = [] {
   // ---- Connecting and files ----
-  Case("QeProjectDb_Db_Connect", 1, [](Ctx& c) {
-    const CQeStringW path = c.PathIn(0);
-    c.MayLog({kCantOpen});
-    EXPECT_EQ(QeProjectDb_Db_Connect(path), 0u);  // no such file, and none made
-    EXPECT_FALSE(IsFile(path));
-  });
-  Case("QeProjectDb_Db_ConnectForRead", 1, [](Ctx& c) {
-    const CQeStringW path = c.PathIn(0);
-    c.MayLog({kCantOpen});
-    EXPECT_EQ(QeProjectDb_Db_ConnectForRead(path), 0u);
-    EXPECT_FALSE(IsFile(path));
-  });
+  using Connect = uint32_t (*)(const CQeStringW&);
+  for (auto [name, connect] : {std::pair<const char*, Connect>{"Connect", QeProjectDb_Db_Connect},
+                               {"ConnectForRead", QeProjectDb_Db_ConnectForRead}}) {
+    Case(std::string("QeProjectDb_Db_") + name, 1, [connect](Ctx& c) {
+      const CQeStringW path = c.PathIn(0);
+      c.MayLog({kCantOpen});
+      EXPECT_EQ(connect(path), 0u);  // no such file, and none made
+      EXPECT_FALSE(IsFile(path));
+    });
+  }
   Case("QeProjectDb_Db_ProjectFolderName", 1, [](Ctx& c) {
     const CQeStringW name = QeProjectDb_Db_ProjectFolderName(c.T(0));
     EXPECT_TRUE(name == L"Projects/" || name == L"HCS Projects/" || name == L"Job Projects/");
@@ -207,29 +207,12 @@ const int kRegistered = [] {
     });
   });
   Case("CQeProjectDbMergeWalker::FreeProjectFolder", 1, [](Ctx& c) {
-    const CQeStringW name = c.T(0);
-    MergeNamedFiles(c, [&](const CQeStringW& target, const CQeStringW& source) {
-      CQeProjectDbMergeWalker walker;
-      const int status = walker.Open(target, source);
-      if (status != 0) return status;
-      CQeStringW out;
-      const int free = walker.FreeProjectFolder(name, out);
-      c.Status(free, {0, -9});
-      if (free == 0) c.RoundTrip(out, name, "a free folder name");
-      return walker.Finish();
-    });
+    FreeFolder(c, c.t[0],
+               [&](auto& walker, auto& out) { return walker.FreeProjectFolder(c.t[0], out); });
   });
   Case("CQeProjectDbMergeWalker::FreeJobrunFolder", 2, [](Ctx& c) {
-    const CQeStringW project = c.T(0), name = c.T(1);
-    MergeNamedFiles(c, [&](const CQeStringW& target, const CQeStringW& source) {
-      CQeProjectDbMergeWalker walker;
-      const int status = walker.Open(target, source);
-      if (status != 0) return status;
-      CQeStringW out;
-      const int free = walker.FreeJobrunFolder(project, name, out);
-      c.Status(free, {0, -9});
-      if (free == 0) c.RoundTrip(out, name, "a free folder name");
-      return walker.Finish();
+    FreeFolder(c, c.t[1], [&](auto& walker, auto& out) {
+      return walker.FreeJobrunFolder(c.t[0], c.t[1], out);
     });
   });
   Case("CQeProjectDbMergeWalker::Abort", 1, [](Ctx& c) {
@@ -296,24 +279,24 @@ const int kRegistered = [] {
       RunsToTheEnd(c, sql);
     }
   });
-  Case("SQeProjectDbSearchParser::MakeSqlSubquery_Assay", 2,
-       [](Ctx& c) { Subquery(c, Parser::MakeSqlSubquery_Assay); });
-  Case("SQeProjectDbSearchParser::MakeSqlSubquery_Job", 2,
-       [](Ctx& c) { Subquery(c, Parser::MakeSqlSubquery_Job); });
-  Case("SQeProjectDbSearchParser::MakeSqlSubquery_Keyword", 2,
-       [](Ctx& c) { Subquery(c, Parser::MakeSqlSubquery_Keyword); });
-  Case("SQeProjectDbSearchParser::MakeSqlSubquery_Label", 2,
-       [](Ctx& c) { Subquery(c, Parser::MakeSqlSubquery_Label); });
-  Case("SQeProjectDbSearchParser::MakeSqlSubquery_Plate", 2,
-       [](Ctx& c) { Subquery(c, Parser::MakeSqlSubquery_Plate); });
-  Case("SQeProjectDbSearchParser::MakeSqlSubquery_Quantity", 2,
-       [](Ctx& c) { Subquery(c, Parser::MakeSqlSubquery_Quantity); });
+  for (auto [name, make] : std::initializer_list<std::pair<const char*, MakeSubquery>>{
+           {"Assay", Parser::MakeSqlSubquery_Assay},
+           {"Job", Parser::MakeSqlSubquery_Job},
+           {"Keyword", Parser::MakeSqlSubquery_Keyword},
+           {"Label", Parser::MakeSqlSubquery_Label},
+           {"Plate", Parser::MakeSqlSubquery_Plate},
+           {"Quantity", Parser::MakeSqlSubquery_Quantity}}) {
+    Case(std::string("SQeProjectDbSearchParser::MakeSqlSubquery_") + name, 2, [make](Ctx& c) {
+      for (auto comparator : {Parser::eComparatorContains, Parser::eComparatorEquals}) {
+        RunsToTheEnd(c, make(comparator, c.t));
+      }
+    });
+  }
   Case("SQeProjectDbSearchParser::MakeSqlWhereForWords", 2, [](Ctx& c) {
     // The column is the library's own "table.column"; the words are typed.
-    const std::vector<CQeStringW> words = {c.T(0), c.T(1)};
     for (auto comparator : {Parser::eComparatorContains, Parser::eComparatorEquals}) {
-      ConditionRuns(c, Parser::MakeSqlWhereForWords(L"jobrun.wszName", comparator, words),
-                    L"jobrun");
+      const CQeStringW where = Parser::MakeSqlWhereForWords(L"jobrun.wszName", comparator, c.t);
+      if (!where.IsEmpty()) RunsToTheEnd(c, L"SELECT 1 FROM jobrun WHERE " + where);
     }
   });
   Excluded("SQeProjectDbSearchParser::MakeSqlWhereForDate",

@@ -115,26 +115,17 @@ const int kRegistered = [] {
     EXPECT_TRUE(unique == name);
   });
   // ---- Programs ----
-  Case(
-      "QeProjectDb_Jobprogram_Insert(uint32_t h, int64_t jobdefKey, const CQeStringW& summary, "
-      "int64_t* outKey)",
-      1, [](Ctx& c) {
-        int64_t key = 0;
-        c.Ok(QeProjectDb_Jobprogram_Insert(c.h, c.f.jobdefKey, c.T(0), &key), {"jobprogram"});
-        c.RoundTrip(ByKey(c, QeProjectDb_Jobprogram_GetOne, key).wszSummary, c.Hostile(),
-                    "summary");
-      });
-  Case(
-      "QeProjectDb_Jobprogram_Insert(uint32_t h, int64_t jobdefKey, const CQeStringW& summary, "
-      "const CQeByteArray* properties, int64_t* outKey)",
-      1, [](Ctx& c) {
-        const CQeByteArray blob("\x01\x02", 2);
-        int64_t key = 0;
-        c.Ok(QeProjectDb_Jobprogram_Insert(c.h, c.f.jobdefKey, c.T(0), &blob, &key),
-             {"jobprogram"});
-        c.RoundTrip(ByKey(c, QeProjectDb_Jobprogram_GetOne, key).wszSummary, c.Hostile(),
-                    "summary");
-      });
+  Case("QeProjectDb_Jobprogram_Insert(h, jobdefKey, summary, outKey)", 1, [](Ctx& c) {
+    int64_t key = 0;
+    c.Ok(QeProjectDb_Jobprogram_Insert(c.h, c.f.jobdefKey, c.T(0), &key), {"jobprogram"});
+    c.RoundTrip(ByKey(c, QeProjectDb_Jobprogram_GetOne, key).wszSummary, c.Hostile(), "summary");
+  });
+  Case("QeProjectDb_Jobprogram_Insert(h, jobdefKey, summary, properties, outKey)", 1, [](Ctx& c) {
+    const CQeByteArray blob("\x01\x02", 2);
+    int64_t key = 0;
+    c.Ok(QeProjectDb_Jobprogram_Insert(c.h, c.f.jobdefKey, c.T(0), &blob, &key), {"jobprogram"});
+    c.RoundTrip(ByKey(c, QeProjectDb_Jobprogram_GetOne, key).wszSummary, c.Hostile(), "summary");
+  });
   Case("QeProjectDb_Jobprogram_InsertOrUpdateProperties", 2, [](Ctx& c) {
     const CQeStringW name = c.T(0), value = c.T(1);
     const int status =
@@ -198,16 +189,13 @@ const int kRegistered = [] {
     ASSERT_EQ(back.size(), 2u);
     c.RoundTrips({back[0].wszPropenumvalue, back[1].wszPropenumvalue});
   });
-  Case(
-      "QeProjectDb_Jobpropdef_GetOne(uint32_t h, int64_t programKey, const CQeStringW& propkey, "
-      "SQeProjectDbRow_jobpropdef& row)",
-      1, [](Ctx& c) {
-        Misses<SQeProjectDbRow_jobpropdef>(c, {-13}, [&](auto& row) {
-          return QeProjectDb_Jobpropdef_GetOne(c.h, c.f.programKey, c.T(0), row);
-        });
-      });
-  Case("QeProjectDb_Jobpropdef_Delete(uint32_t h, int64_t programKey, const CQeStringW& propkey)",
-       1, [](Ctx& c) { c.Ok(QeProjectDb_Jobpropdef_Delete(c.h, c.f.programKey, c.T(0))); });
+  Case("QeProjectDb_Jobpropdef_GetOne(h, programKey, propkey, row)", 1, [](Ctx& c) {
+    Misses<SQeProjectDbRow_jobpropdef>(c, {-13}, [&](auto& row) {
+      return QeProjectDb_Jobpropdef_GetOne(c.h, c.f.programKey, c.T(0), row);
+    });
+  });
+  Case("QeProjectDb_Jobpropdef_Delete(h, programKey, propkey)", 1,
+       [](Ctx& c) { c.Ok(QeProjectDb_Jobpropdef_Delete(c.h, c.f.programKey, c.T(0))); });
   // ---- Tasks ----
   Case("QeProjectDb_Jobtask_Insert", 3, [](Ctx& c) {
     SQeProjectDbJobTaskState state(1, 2, c.t[1], CQeByteArray("x", 1), CQeByteArray());
@@ -355,20 +343,15 @@ const int kRegistered = [] {
   // ---- Property and tag definitions ----
   Case("QeProjectDb_Propdef_Insert", 4, [](Ctx& c) { PropdefInsert(c, false); });
   Case("QeProjectDb_Propdef_GetOrInsert", 4, [](Ctx& c) { PropdefInsert(c, true); });
-  Case(
-      "QeProjectDb_Propdef_GetOne(uint32_t h, const CQeStringW& set, int64_t key, "
-      "SQeProjectDbRow_propdef& row)",
-      1, [](Ctx& c) {
-        Misses<SQeProjectDbRow_propdef>(c, {0}, [&](auto& row) {
-          return QeProjectDb_Propdef_GetOne(c.h, c.T(0), c.f.propdefKey, row);
-        });
-      });
-  Case("QeProjectDb_Propdef_GetOne(uint32_t h, const CQeStringW& set, const CQeStringW& name)", 2,
+  Case("QeProjectDb_Propdef_GetOne(h, set, key, row)", 1, [](Ctx& c) {
+    Misses<SQeProjectDbRow_propdef>(c, {0}, [&](auto& row) {
+      return QeProjectDb_Propdef_GetOne(c.h, c.T(0), c.f.propdefKey, row);
+    });
+  });
+  Case("QeProjectDb_Propdef_GetOne(h, set, name)", 2,
        [](Ctx& c) { EXPECT_EQ(QeProjectDb_Propdef_GetOne(c.h, c.T(0), c.T(1)), 0); });
-  Case(
-      "QeProjectDb_Propdef_GetOne(uint32_t h, const CQeStringW& set, const CQeStringW& name, const "
-      "CQeStringW& unit)",
-      3, [](Ctx& c) { EXPECT_EQ(QeProjectDb_Propdef_GetOne(c.h, c.T(0), c.T(1), c.T(2)), 0); });
+  Case("QeProjectDb_Propdef_GetOne(h, set, name, unit)", 3,
+       [](Ctx& c) { EXPECT_EQ(QeProjectDb_Propdef_GetOne(c.h, c.T(0), c.T(1), c.T(2)), 0); });
   Case("QeProjectDb_Propdef_GetMany", 1, [](Ctx& c) {
     std::vector<SQeProjectDbRow_propdef> rows;
     c.Ok(QeProjectDb_Propdef_GetMany(c.h, c.T(0), rows));
@@ -396,17 +379,14 @@ const int kRegistered = [] {
     const auto row = ByKey(c, QeProjectDb_Tagdef_GetOne, c.f.tagdefKey);
     c.RoundTrips({row.wszTagsetName, row.wszName, row.wszDesc});
   });
-  Case("QeProjectDb_Tagdef_GetOne(uint32_t h, const CQeStringW& name)", 1,
+  Case("QeProjectDb_Tagdef_GetOne(h, name)", 1,
        [](Ctx& c) { EXPECT_EQ(QeProjectDb_Tagdef_GetOne(c.h, c.T(0)), 0); });
-  Case(
-      "QeProjectDb_Tagdef_GetOne(uint32_t h, const CQeStringW& set, int64_t key, "
-      "SQeProjectDbRow_tagdef& row)",
-      1, [](Ctx& c) {
-        Misses<SQeProjectDbRow_tagdef>(c, {0}, [&](auto& row) {
-          return QeProjectDb_Tagdef_GetOne(c.h, c.T(0), c.f.tagdefKey, row);
-        });
-      });
-  Case("QeProjectDb_Tagdef_GetOne(uint32_t h, const CQeStringW& set, const CQeStringW& name)", 2,
+  Case("QeProjectDb_Tagdef_GetOne(h, set, key, row)", 1, [](Ctx& c) {
+    Misses<SQeProjectDbRow_tagdef>(c, {0}, [&](auto& row) {
+      return QeProjectDb_Tagdef_GetOne(c.h, c.T(0), c.f.tagdefKey, row);
+    });
+  });
+  Case("QeProjectDb_Tagdef_GetOne(h, set, name)", 2,
        [](Ctx& c) { EXPECT_EQ(QeProjectDb_Tagdef_GetOne(c.h, c.T(0), c.T(1)), 0); });
   Case("QeProjectDb_Tagdef_GetMany", 1, [](Ctx& c) {
     std::vector<SQeProjectDbRow_tagdef> rows;

@@ -66,30 +66,35 @@ CQeStringW WellName(Ctx& c, int64_t key) {
 }
 
 // Marks (or restores) the row stored with the hostile uuid, and only it.
-template <typename Call>
-void PlateMark(Ctx& c, Call call, int removed) {
-  const CQeStringW uuid = c.T(0);
-  const int64_t key = AddPlate(c, uuid, c.T(1));
+// add stores a row and returns the key its definition is read by.
+template <typename Row, typename Add, typename Call>
+void Mark(Ctx& c, Add add, int (*get)(uint32_t, int64_t, Row&),
+          int (*remove)(uint32_t, const CQeStringW&), Call call, int removed) {
+  const int64_t key = add(c, c.t[0], c.t[1]);
   if (removed == 0) {
-    ASSERT_EQ(QeProjectDb_Wellplatename_RemoveCustom(c.h, uuid), 0);
+    ASSERT_EQ(remove(c.h, c.t[0]), 0);
   }
-  c.Ok(call(c.h, uuid));
-  SQeProjectDbRow_wellplatedef row;
-  ASSERT_EQ(QeProjectDb_Wellplatedef_GetOne(c.h, key, row), 0);
-  EXPECT_EQ(row.iRemoved, removed);
+  c.Ok(call(c.h, c.t[0]));
+  EXPECT_EQ(ByKey(c, get, key).iRemoved, removed);
 }
 
-template <typename Call>
-void DishMark(Ctx& c, Call call, int removed) {
-  const CQeStringW uuid = c.T(0);
-  const int64_t key = AddDish(c, uuid, c.T(1));
-  if (removed == 0) {
-    ASSERT_EQ(QeProjectDb_Dishname_RemoveCustom(c.h, uuid), 0);
-  }
-  c.Ok(call(c.h, uuid));
-  SQeProjectDbRow_dishdef row;
-  ASSERT_EQ(QeProjectDb_Dishdef_GetOne(c.h, key, row), 0);
-  EXPECT_EQ(row.iRemoved, removed);
+void PlateMark(Ctx& c, int (*call)(uint32_t, const CQeStringW&), int removed) {
+  Mark(c, AddPlate, QeProjectDb_Wellplatedef_GetOne, QeProjectDb_Wellplatename_RemoveCustom, call,
+       removed);
+}
+
+void DishMark(Ctx& c, int (*call)(uint32_t, const CQeStringW&), int removed) {
+  Mark(c, AddDish, QeProjectDb_Dishdef_GetOne, QeProjectDb_Dishname_RemoveCustom, call, removed);
+}
+
+// A lookup by the text a stored row carries finds that row.
+template <typename Row, typename Get>
+void Finds(Ctx& c, int64_t key, Get get) {
+  Row row;
+  bool found = false;
+  c.Ok(get(row, found));
+  EXPECT_TRUE(found);
+  EXPECT_EQ(row.iKey, key);
 }
 
 // Stores a custom plate whose type and model are texts of the call, writes
@@ -158,98 +163,64 @@ const int kRegistered = [] {
        [](Ctx& c) { ExportImport(c, false); });
   // ---- Plates ----
   Case("QeProjectDb_Wellplate_SaveAsCustomToDb", 3, [](Ctx& c) {
-    const CQeStringW uuid = c.T(0), type = c.T(1), model = c.T(2);
-    c.Ok(QeProjectDb_Wellplate_SaveAsCustomToDb(c.h, Plate(uuid, type, model)),
+    c.Ok(QeProjectDb_Wellplate_SaveAsCustomToDb(c.h, Plate(c.t[0], c.t[1], c.t[2])),
          {"wellplateconfiguration", "wellplatename"});
     SQeProjectDbRow_wellplatedef row;
     bool found = false;
-    ASSERT_EQ(QeProjectDb_Wellplatedef_GetOne(c.h, uuid, row, found), 0);
+    ASSERT_EQ(QeProjectDb_Wellplatedef_GetOne(c.h, c.t[0], row, found), 0);
     ASSERT_TRUE(found);
-    c.RoundTrip(row.wszType, type, "type");
-    c.RoundTrip(row.wszModel, model, "model");
     CQeWellplate loaded;
     CQeLiteVariantR reader(row.pData);
     ASSERT_EQ(loaded.LoadFromLiteVariant(reader), 0);
-    c.RoundTrip(loaded.GetModelName(), model, "model in the stored geometry");
+    c.RoundTrips({row.wszUuid, row.wszType, row.wszModel});
+    c.RoundTrip(loaded.GetModelName(), c.t[2], "model in the stored geometry");
   });
   Case("QeProjectDb_Wellplatename_InsertMany", 2, [](Ctx& c) {
-    const CQeStringW uuid = c.T(0), model = c.T(1);
-    const int64_t key = AddPlate(c, uuid, model);
+    const int64_t key = AddPlate(c, c.t[0], c.t[1]);
     SQeProjectDbRow_wellplatename row;
-    ASSERT_EQ(QeProjectDb_Wellplatename_GetOne(c.h, uuid, row), 0);
+    ASSERT_EQ(QeProjectDb_Wellplatename_GetOne(c.h, c.t[0], row), 0);
     EXPECT_EQ(row.iKey, key);
-    c.RoundTrip(row.wszUuid, uuid, "uuid");
-    c.RoundTrip(row.wszModel, model, "model");
+    c.RoundTrips({row.wszUuid, row.wszModel});
   });
-  Case(
-      "QeProjectDb_Wellplatedef_GetOne(uint32_t h, const CQeStringW& uuid, "
-      "SQeProjectDbRow_wellplatedef& row, bool& found)",
-      1, [](Ctx& c) {
-        const CQeStringW uuid = c.T(0);
-        const int64_t key = AddPlate(c, uuid, L"m");
-        SQeProjectDbRow_wellplatedef row;
-        bool found = false;
-        c.Ok(QeProjectDb_Wellplatedef_GetOne(c.h, uuid, row, found));
-        EXPECT_TRUE(found);
-        EXPECT_EQ(row.iKey, key);
-      });
-  Case(
-      "QeProjectDb_Wellplatedef_GetOne(uint32_t h, const CQeStringW& uuid, "
-      "SQeProjectDbRow_wellplatedef& row)",
-      1, [](Ctx& c) {
-        SQeProjectDbRow_wellplatedef row;
-        c.Ok(QeProjectDb_Wellplatedef_GetOne(c.h, c.T(0), row));
-        EXPECT_EQ(row.iKey, 0);
-      });
-  Case(
-      "QeProjectDb_Wellplatedef_GetLatest(uint32_t h, const CQeStringW& uuid, "
-      "SQeProjectDbRow_wellplatedef& row, bool& found)",
-      1, [](Ctx& c) {
-        const CQeStringW uuid = c.T(0);
-        const int64_t key = AddPlate(c, uuid, L"m");
-        SQeProjectDbRow_wellplatedef row;
-        bool found = false;
-        c.Ok(QeProjectDb_Wellplatedef_GetLatest(c.h, uuid, row, found));
-        EXPECT_TRUE(found);
-        EXPECT_EQ(row.iKey, key);
-      });
-  Case(
-      "QeProjectDb_Wellplatedef_GetLatest(uint32_t h, const CQeStringW& uuid, "
-      "SQeProjectDbRow_wellplatedef& row)",
-      1, [](Ctx& c) {
-        SQeProjectDbRow_wellplatedef row;
-        c.Ok(QeProjectDb_Wellplatedef_GetLatest(c.h, c.T(0), row));
-        EXPECT_EQ(row.iKey, 0);
-      });
+  Case("QeProjectDb_Wellplatedef_GetOne(h, uuid, row, found)", 1, [](Ctx& c) {
+    Finds<SQeProjectDbRow_wellplatedef>(c, AddPlate(c, c.t[0], L"m"), [&](auto& row, bool& found) {
+      return QeProjectDb_Wellplatedef_GetOne(c.h, c.t[0], row, found);
+    });
+  });
+  Case("QeProjectDb_Wellplatedef_GetLatest(h, uuid, row, found)", 1, [](Ctx& c) {
+    Finds<SQeProjectDbRow_wellplatedef>(c, AddPlate(c, c.t[0], L"m"), [&](auto& row, bool& found) {
+      return QeProjectDb_Wellplatedef_GetLatest(c.h, c.t[0], row, found);
+    });
+  });
   Case("QeProjectDb_Wellplatedef_FindCustom", 1, [](Ctx& c) {
-    const CQeStringW model = c.T(0);
-    const int64_t key = AddPlate(c, c.T(1), model);
-    SQeProjectDbRow_wellplatedef row;
-    bool found = false;
-    c.Ok(QeProjectDb_Wellplatedef_FindCustom(c.h, model, row, found));
-    EXPECT_TRUE(found);
-    EXPECT_EQ(row.iKey, key);
+    Finds<SQeProjectDbRow_wellplatedef>(
+        c, AddPlate(c, c.T(1), c.t[0]), [&](auto& row, bool& found) {
+          return QeProjectDb_Wellplatedef_FindCustom(c.h, c.t[0], row, found);
+        });
+  });
+  Case("QeProjectDb_Wellplatedef_GetOne(h, uuid, row)", 1, [](Ctx& c) {
+    Misses<SQeProjectDbRow_wellplatedef>(
+        c, {0}, [&](auto& row) { return QeProjectDb_Wellplatedef_GetOne(c.h, c.t[0], row); });
+  });
+  Case("QeProjectDb_Wellplatedef_GetLatest(h, uuid, row)", 1, [](Ctx& c) {
+    Misses<SQeProjectDbRow_wellplatedef>(
+        c, {0}, [&](auto& row) { return QeProjectDb_Wellplatedef_GetLatest(c.h, c.t[0], row); });
   });
   Case("QeProjectDb_Wellplatename_GetOne", 1, [](Ctx& c) {
-    SQeProjectDbRow_wellplatename row;
-    c.Ok(QeProjectDb_Wellplatename_GetOne(c.h, c.T(0), row));
-    EXPECT_EQ(row.iKey, 0);
+    Misses<SQeProjectDbRow_wellplatename>(
+        c, {0}, [&](auto& row) { return QeProjectDb_Wellplatename_GetOne(c.h, c.t[0], row); });
   });
-  Case(
-      "QeProjectDb_Wellplateconfig_GetOne(uint32_t h, const CQeStringW& uuid, "
-      "SQeProjectDbRow_wellplateconfiguration& row)",
-      1, [](Ctx& c) {
-        SQeProjectDbRow_wellplateconfiguration row;
-        c.Ok(QeProjectDb_Wellplateconfig_GetOne(c.h, c.T(0), row));
-        EXPECT_EQ(row.iKey, 0);
-      });
+  Case("QeProjectDb_Wellplateconfig_GetOne(h, uuid, row)", 1, [](Ctx& c) {
+    Misses<SQeProjectDbRow_wellplateconfiguration>(
+        c, {0}, [&](auto& row) { return QeProjectDb_Wellplateconfig_GetOne(c.h, c.t[0], row); });
+  });
   Case("QeProjectDb_Wellplatename_RemoveCustom", 2,
        [](Ctx& c) { PlateMark(c, QeProjectDb_Wellplatename_RemoveCustom, 1); });
   Case("QeProjectDb_Wellplatename_UnremoveCustom", 2,
        [](Ctx& c) { PlateMark(c, QeProjectDb_Wellplatename_UnremoveCustom, 0); });
   Case("QeProjectDb_Wellplatename_ReplaceCustom", 2, [](Ctx& c) {
-    PlateMark(
-        c,
+    Mark(
+        c, AddPlate, QeProjectDb_Wellplatedef_GetOne, QeProjectDb_Wellplatename_RemoveCustom,
         [&](uint32_t h, const CQeStringW& uuid) {
           return QeProjectDb_Wellplatename_ReplaceCustom(h, uuid, c.f.plateNameKey);
         },
@@ -257,64 +228,42 @@ const int kRegistered = [] {
   });
   Case("QeProjectDb_Labware_GetCatalogueVersion", 1, [](Ctx& c) {
     int64_t version = -1;
-    c.Ok(QeProjectDb_Labware_GetCatalogueVersion(c.h, c.T(0), version));
+    c.Ok(QeProjectDb_Labware_GetCatalogueVersion(c.h, c.t[0], version));
     EXPECT_EQ(version, 0);
   });
   // ---- Dishes ----
   Case("QeProjectDb_Dish_SaveAsCustomToDb", 3, [](Ctx& c) {
-    const CQeStringW uuid = c.T(0), type = c.T(1), model = c.T(2);
     const CQeRectBase<double> sticker(0, 0, 10, 10);
-    CQeSingleElementHolder dish(uuid, kQeCustomDishesCompany, type, model,
+    CQeSingleElementHolder dish(c.t[0], kQeCustomDishesCompany, c.t[1], c.t[2],
                                 CQeLayoutElement(SQeShape(5000.0)), &sticker);
     c.Ok(QeProjectDb_Dish_SaveAsCustomToDb(c.h, dish), {"dishconfiguration", "dishname"});
     SQeProjectDbRow_dishdef row;
     bool found = false;
-    ASSERT_EQ(QeProjectDb_Dishdef_GetOne(c.h, uuid, row, found), 0);
+    ASSERT_EQ(QeProjectDb_Dishdef_GetOne(c.h, c.t[0], row, found), 0);
     ASSERT_TRUE(found);
-    c.RoundTrip(row.wszType, type, "type");
-    c.RoundTrip(row.wszModel, model, "model");
+    c.RoundTrips({row.wszUuid, row.wszType, row.wszModel});
   });
   Case("QeProjectDb_Dishname_InsertMany", 2, [](Ctx& c) {
-    const CQeStringW uuid = c.T(0), model = c.T(1);
-    const int64_t key = AddDish(c, uuid, model);
-    SQeProjectDbRow_dishdef row;
-    ASSERT_EQ(QeProjectDb_Dishdef_GetOne(c.h, key, row), 0);
-    c.RoundTrip(row.wszUuid, uuid, "uuid");
-    c.RoundTrip(row.wszModel, model, "model");
+    const auto row = ByKey(c, QeProjectDb_Dishdef_GetOne, AddDish(c, c.t[0], c.t[1]));
+    c.RoundTrips({row.wszUuid, row.wszModel});
   });
-  Case(
-      "QeProjectDb_Dishdef_GetOne(uint32_t h, const CQeStringW& uuid, SQeProjectDbRow_dishdef& "
-      "row, bool& found)",
-      1, [](Ctx& c) {
-        const CQeStringW uuid = c.T(0);
-        const int64_t key = AddDish(c, uuid, L"m");
-        SQeProjectDbRow_dishdef row;
-        bool found = false;
-        c.Ok(QeProjectDb_Dishdef_GetOne(c.h, uuid, row, found));
-        EXPECT_TRUE(found);
-        EXPECT_EQ(row.iKey, key);
-      });
-  Case(
-      "QeProjectDb_Dishdef_GetOne(uint32_t h, const CQeStringW& uuid, SQeProjectDbRow_dishdef& "
-      "row)",
-      1, [](Ctx& c) {
-        SQeProjectDbRow_dishdef row;
-        c.Ok(QeProjectDb_Dishdef_GetOne(c.h, c.T(0), row));
-        EXPECT_EQ(row.iKey, 0);
-      });
+  Case("QeProjectDb_Dishdef_GetOne(h, uuid, row, found)", 1, [](Ctx& c) {
+    Finds<SQeProjectDbRow_dishdef>(c, AddDish(c, c.t[0], L"m"), [&](auto& row, bool& found) {
+      return QeProjectDb_Dishdef_GetOne(c.h, c.t[0], row, found);
+    });
+  });
   Case("QeProjectDb_Dishdef_FindCustom", 1, [](Ctx& c) {
-    const CQeStringW model = c.T(0);
-    const int64_t key = AddDish(c, c.T(1), model);
-    SQeProjectDbRow_dishdef row;
-    bool found = false;
-    c.Ok(QeProjectDb_Dishdef_FindCustom(c.h, model, row, found));
-    EXPECT_TRUE(found);
-    EXPECT_EQ(row.iKey, key);
+    Finds<SQeProjectDbRow_dishdef>(c, AddDish(c, c.T(1), c.t[0]), [&](auto& row, bool& found) {
+      return QeProjectDb_Dishdef_FindCustom(c.h, c.t[0], row, found);
+    });
+  });
+  Case("QeProjectDb_Dishdef_GetOne(h, uuid, row)", 1, [](Ctx& c) {
+    Misses<SQeProjectDbRow_dishdef>(
+        c, {0}, [&](auto& row) { return QeProjectDb_Dishdef_GetOne(c.h, c.t[0], row); });
   });
   Case("QeProjectDb_Dishconfig_GetOne", 1, [](Ctx& c) {
-    SQeProjectDbRow_dishconfiguration row;
-    c.Ok(QeProjectDb_Dishconfig_GetOne(c.h, c.T(0), row));
-    EXPECT_EQ(row.iKey, 0);
+    Misses<SQeProjectDbRow_dishconfiguration>(
+        c, {0}, [&](auto& row) { return QeProjectDb_Dishconfig_GetOne(c.h, c.t[0], row); });
   });
   Case("QeProjectDb_Dishname_RemoveCustom", 2,
        [](Ctx& c) { DishMark(c, QeProjectDb_Dishname_RemoveCustom, 1); });
@@ -322,109 +271,75 @@ const int kRegistered = [] {
        [](Ctx& c) { DishMark(c, QeProjectDb_Dishname_UnremoveCustom, 0); });
   // ---- Slides ----
   Case("QeProjectDb_Slidedef_InsertMany", 2, [](Ctx& c) {
-    const CQeStringW uuid = c.T(0), company = c.T(1);
-    const int64_t key = AddSlide(c, uuid, company);
-    SQeProjectDbRow_slidedef row;
-    ASSERT_EQ(QeProjectDb_Slidedef_GetOne(c.h, key, row), 0);
-    c.RoundTrip(row.wszUuid, uuid, "uuid");
-    c.RoundTrip(row.wszCompany, company, "company");
+    const auto row = ByKey(c, QeProjectDb_Slidedef_GetOne, AddSlide(c, c.t[0], c.t[1]));
+    c.RoundTrips({row.wszUuid, row.wszCompany});
   });
-  Case(
-      "QeProjectDb_Slidedef_GetOne(uint32_t h, const CQeStringW& uuid, SQeProjectDbRow_slidedef& "
-      "row)",
-      1, [](Ctx& c) {
-        const CQeStringW uuid = c.T(0);
-        const int64_t key = AddSlide(c, uuid, L"c");
-        SQeProjectDbRow_slidedef row;
-        c.Ok(QeProjectDb_Slidedef_GetOne(c.h, uuid, row));
-        EXPECT_EQ(row.iKey, key);
-      });
-  Case("QeProjectDb_Slidedef_GetOneByName", 1, [](Ctx& c) {
-    const CQeStringW company = c.T(0);
-    const int64_t key = AddSlide(c, c.T(1), company);
+  Case("QeProjectDb_Slidedef_GetOne(h, uuid, row)", 1, [](Ctx& c) {
+    const int64_t key = AddSlide(c, c.t[0], L"c");
     SQeProjectDbRow_slidedef row;
-    bool found = false;
-    c.Ok(QeProjectDb_Slidedef_GetOneByName(c.h, company, row, found, true));
-    EXPECT_TRUE(found);
+    c.Ok(QeProjectDb_Slidedef_GetOne(c.h, c.t[0], row));
     EXPECT_EQ(row.iKey, key);
   });
+  Case("QeProjectDb_Slidedef_GetOneByName", 1, [](Ctx& c) {
+    Finds<SQeProjectDbRow_slidedef>(c, AddSlide(c, c.T(1), c.t[0]), [&](auto& row, bool& found) {
+      return QeProjectDb_Slidedef_GetOneByName(c.h, c.t[0], row, found, true);
+    });
+  });
   Case("QeProjectDb_Slidedef_Remove", 2, [](Ctx& c) {
-    const CQeStringW uuid = c.T(0);
-    const int64_t key = AddSlide(c, uuid, c.T(1));
-    c.Ok(QeProjectDb_Slidedef_Remove(c.h, uuid));
-    SQeProjectDbRow_slidedef row;
-    ASSERT_EQ(QeProjectDb_Slidedef_GetOne(c.h, key, row), 0);
-    EXPECT_EQ(row.iRemoved, 1);
+    const int64_t key = AddSlide(c, c.t[0], c.t[1]);
+    c.Ok(QeProjectDb_Slidedef_Remove(c.h, c.t[0]));
+    EXPECT_EQ(ByKey(c, QeProjectDb_Slidedef_GetOne, key).iRemoved, 1);
   });
   // ---- Labware a run used ----
   Case("QeProjectDb_Plateinfo_Insert", 3, [](Ctx& c) {
-    const CQeStringW name = c.T(0), barcode = c.T(1), desc = c.T(2);
     int64_t key = 0;
-    c.Ok(QeProjectDb_Plateinfo_Insert(c.h, c.f.runKey, c.f.plateNameKey, name, barcode, desc, &key),
+    c.Ok(QeProjectDb_Plateinfo_Insert(c.h, c.f.runKey, c.f.plateNameKey, c.t[0], c.t[1], c.t[2],
+                                      &key),
          {"plateinfo"});
-    SQeProjectDbRow_plateinfo row;
-    ASSERT_EQ(QeProjectDb_Plateinfo_GetOne(c.h, key, row), 0);
-    c.RoundTrip(row.wszName, name, "name");
-    c.RoundTrip(row.wszBarcode, barcode, "barcode");
-    c.RoundTrip(row.wszDesc, desc, "description");
+    const auto row = ByKey(c, QeProjectDb_Plateinfo_GetOne, key);
+    c.RoundTrips({row.wszName, row.wszBarcode, row.wszDesc});
   });
   Case("QeProjectDb_Plateinfo_InsertMany", 3, [](Ctx& c) {
     std::vector<SQeProjectDbRow_plateinfo> rows = {
-        {0, c.f.runKey, c.f.plateNameKey, c.T(0), c.T(1), c.T(2)}};
-    const SQeProjectDbRow_plateinfo given = rows[0];
+        {0, c.f.runKey, c.f.plateNameKey, c.t[0], c.t[1], c.t[2]}};
     c.Ok(QeProjectDb_Plateinfo_InsertMany(c.h, rows), {"plateinfo"});
-    SQeProjectDbRow_plateinfo row;
-    ASSERT_EQ(QeProjectDb_Plateinfo_GetOne(c.h, rows[0].iKey, row), 0);
-    c.RoundTrip(row.wszName, given.wszName, "name");
-    c.RoundTrip(row.wszBarcode, given.wszBarcode, "barcode");
-    c.RoundTrip(row.wszDesc, given.wszDesc, "description");
+    const auto row = ByKey(c, QeProjectDb_Plateinfo_GetOne, rows[0].iKey);
+    c.RoundTrips({row.wszName, row.wszBarcode, row.wszDesc});
   });
   Case("QeProjectDb_Plateinfo_Exists", 1, [](Ctx& c) {
-    const CQeStringW uuid = c.T(0);
-    EXPECT_FALSE(QeProjectDb_Plateinfo_Exists(c.h, uuid));
-    const int64_t key = AddPlate(c, uuid, L"m");
-    ASSERT_EQ(QeProjectDb_Plateinfo_Insert(c.h, c.f.runKey, key, L"p", L"b", L"d", nullptr), 0);
-    c.MayAdd({"plateinfo"});
-    EXPECT_TRUE(QeProjectDb_Plateinfo_Exists(c.h, uuid));
+    EXPECT_FALSE(QeProjectDb_Plateinfo_Exists(c.h, c.t[0]));
+    const int64_t key = AddPlate(c, c.t[0], L"m");
+    c.Ok(QeProjectDb_Plateinfo_Insert(c.h, c.f.runKey, key, L"p", L"b", L"d", nullptr),
+         {"plateinfo"});
+    EXPECT_TRUE(QeProjectDb_Plateinfo_Exists(c.h, c.t[0]));
   });
   Case("QeProjectDb_Slideinfo_Insert", 3, [](Ctx& c) {
-    const CQeStringW name = c.T(0), barcode = c.T(1), desc = c.T(2);
     int64_t key = 0;
-    c.Ok(QeProjectDb_Slideinfo_Insert(c.h, c.f.runKey, name, barcode, desc, &key), {"slideinfo"});
-    SQeProjectDbRow_slideinfo row;
-    ASSERT_EQ(QeProjectDb_Slideinfo_GetOne(c.h, key, row), 0);
-    c.RoundTrip(row.wszName, name, "name");
-    c.RoundTrip(row.wszBarcode, barcode, "barcode");
-    c.RoundTrip(row.wszDesc, desc, "description");
+    c.Ok(QeProjectDb_Slideinfo_Insert(c.h, c.f.runKey, c.t[0], c.t[1], c.t[2], &key),
+         {"slideinfo"});
+    const auto row = ByKey(c, QeProjectDb_Slideinfo_GetOne, key);
+    c.RoundTrips({row.wszName, row.wszBarcode, row.wszDesc});
   });
   Case("QeProjectDb_Slideinfo_InsertMany", 2, [](Ctx& c) {
-    std::vector<SQeProjectDbRow_slideinfo> rows = {{0, c.f.runKey, c.T(0), c.T(1), L"d"}};
-    const SQeProjectDbRow_slideinfo given = rows[0];
+    std::vector<SQeProjectDbRow_slideinfo> rows = {{0, c.f.runKey, c.t[0], c.t[1], L"d"}};
     c.Ok(QeProjectDb_Slideinfo_InsertMany(c.h, rows), {"slideinfo"});
-    SQeProjectDbRow_slideinfo row;
-    ASSERT_EQ(QeProjectDb_Slideinfo_GetOne(c.h, rows[0].iKey, row), 0);
-    c.RoundTrip(row.wszName, given.wszName, "name");
-    c.RoundTrip(row.wszBarcode, given.wszBarcode, "barcode");
+    const auto row = ByKey(c, QeProjectDb_Slideinfo_GetOne, rows[0].iKey);
+    c.RoundTrips({row.wszName, row.wszBarcode});
   });
   Case("QeProjectDb_Slideinfo_UpdateBarcode", 1, [](Ctx& c) {
-    const CQeStringW barcode = c.T(0);
-    c.Ok(QeProjectDb_Slideinfo_UpdateBarcode(c.h, c.f.slideinfoKey, barcode));
+    c.Ok(QeProjectDb_Slideinfo_UpdateBarcode(c.h, c.f.slideinfoKey, c.t[0]));
     c.MayChange("slideinfo", c.f.slideinfoKey);
-    SQeProjectDbRow_slideinfo row;
-    ASSERT_EQ(QeProjectDb_Slideinfo_GetOne(c.h, c.f.slideinfoKey, row), 0);
-    c.RoundTrip(row.wszBarcode, barcode, "barcode");
+    c.RoundTrips({ByKey(c, QeProjectDb_Slideinfo_GetOne, c.f.slideinfoKey).wszBarcode});
   });
   Case("QeProjectDb_Wellinfo_Insert", 1, [](Ctx& c) {
-    const CQeStringW name = c.T(0);
     int64_t key = 0;
-    c.Ok(QeProjectDb_Wellinfo_Insert(c.h, c.f.runKey, 5, name, &key), {"wellinfo"});
-    c.RoundTrip(WellName(c, key), name, "name");
+    c.Ok(QeProjectDb_Wellinfo_Insert(c.h, c.f.runKey, 5, c.t[0], &key), {"wellinfo"});
+    c.RoundTrips({WellName(c, key)});
   });
   Case("QeProjectDb_Wellinfo_InsertMany", 1, [](Ctx& c) {
-    const CQeStringW name = c.T(0);
-    std::vector<SQeProjectDbRow_wellinfo> rows = {{0, c.f.runKey, 6, name}};
+    std::vector<SQeProjectDbRow_wellinfo> rows = {{0, c.f.runKey, 6, c.t[0]}};
     c.Ok(QeProjectDb_Wellinfo_InsertMany(c.h, rows), {"wellinfo"});
-    c.RoundTrip(WellName(c, rows[0].iKey), name, "name");
+    c.RoundTrips({WellName(c, rows[0].iKey)});
   });
   return 0;
 }();

@@ -47,15 +47,13 @@ Holder Reloaded(const Holder& holder) {
   return loaded;
 }
 
+// The holder made of the texts uuid, company, type and model keeps them,
+// and so does a copy saved and loaded.
 template <typename Holder>
-void NamesSurvive(Ctx& c, const Holder& holder, const CQeStringW& uuid, const CQeStringW& company,
-                  const CQeStringW& type, const CQeStringW& model) {
+void NamesSurvive(Ctx& c, const Holder& holder) {
   const Holder loaded = Reloaded(holder);
   for (const Holder* h : {&holder, &loaded}) {
-    c.RoundTrip(h->GetUuid(), uuid, "uuid");
-    c.RoundTrip(h->GetCompanyName(), company, "company");
-    c.RoundTrip(h->GetTypeName(), type, "type");
-    c.RoundTrip(h->GetModelName(), model, "model");
+    c.RoundTrips({h->GetUuid(), h->GetCompanyName(), h->GetTypeName(), h->GetModelName()});
   }
 }
 
@@ -200,20 +198,13 @@ CQeRefCountPtr<CQeProjectThumb> ThumbFromFile(Ctx& c, const CQeStringW& uuid,
 const int kRegistered = [] {
   // ---- Labware classes ----
   Case(
-      "CQeWellplate::CQeWellplate(const CQeStringW& uuid, const CQeStringW& company, const "
-      "CQeStringW& type, const CQeStringW& model, EQeElementNamingMode naming_mode, "
-      "EQeElementNamingType row_naming, EQeElementNamingType col_naming, uint32_t col_count, "
-      "uint32_t row_count, double x_distance, double y_distance, double plate_width, double "
-      "plate_height, double x_offset, double y_offset, const CQeLayoutElement& well)",
-      4, [](Ctx& c) {
-        const CQeStringW uuid = c.T(0), company = c.T(1), type = c.T(2), model = c.T(3);
-        NamesSurvive(c, Plate(uuid, company, type, model), uuid, company, type, model);
-      });
+      "CQeWellplate::CQeWellplate(uuid, company, type, model, naming_mode, row_naming, col_naming, "
+      "col_count, row_count, x_distance, y_distance, plate_width, plate_height, x_offset, "
+      "y_offset, well)",
+      4, [](Ctx& c) { NamesSurvive(c, Plate(c.t[0], c.t[1], c.t[2], c.t[3])); });
   Case(
-      "CQeWellplate::CQeWellplate(const CQeStringW& uuid, EQeElementNamingMode naming_mode, "
-      "EQeElementNamingType row_naming, EQeElementNamingType col_naming, uint32_t col_count, "
-      "uint32_t row_count, double x_distance, double y_distance, double plate_width, double "
-      "plate_height, double x_offset, double y_offset, const CQeLayoutElement& well)",
+      "CQeWellplate::CQeWellplate(uuid, naming_mode, row_naming, col_naming, col_count, row_count, "
+      "x_distance, y_distance, plate_width, plate_height, x_offset, y_offset, well)",
       1, [](Ctx& c) {
         const CQeStringW uuid = c.T(0);
         CQeWellplate plate(uuid, eQeNamingModeAlongRows, eQeNamingNumbers, eQeNamingNumbers, 2, 2,
@@ -222,32 +213,24 @@ const int kRegistered = [] {
         c.RoundTrip(Reloaded(plate).GetUuid(), uuid, "uuid");
       });
   Case(
-      "CQeSingleElementHolder::CQeSingleElementHolder(const CQeStringW& uuid, const CQeStringW& "
-      "company, const CQeStringW& type, const CQeStringW& model, const CQeLayoutElement& element, "
-      "const CQeRectBase<double>* sticker)",
-      4, [](Ctx& c) {
-        const CQeStringW uuid = c.T(0), company = c.T(1), type = c.T(2), model = c.T(3);
-        NamesSurvive(c, Dish(uuid, company, type, model), uuid, company, type, model);
-      });
+      "CQeSingleElementHolder::CQeSingleElementHolder(uuid, company, type, model, element, "
+      "sticker)",
+      4, [](Ctx& c) { NamesSurvive(c, Dish(c.t[0], c.t[1], c.t[2], c.t[3])); });
   Case(
-      "CQeSingleElementHolder::CQeSingleElementHolder(const CQeStringW& uuid, const CQeStringW& "
-      "company, const CQeStringW& type, const CQeStringW& model, const CQeLayoutElement& element, "
-      "const SQeShape& outline, const CQeRectBase<double>* sticker)",
+      "CQeSingleElementHolder::CQeSingleElementHolder(uuid, company, type, model, element, "
+      "outline, sticker)",
       4, [](Ctx& c) {
-        const CQeStringW uuid = c.T(0), company = c.T(1), type = c.T(2), model = c.T(3);
-        CQeSingleElementHolder dish(uuid, company, type, model, CQeLayoutElement(SQeShape(50.0)),
-                                    SQeShape(100.0), nullptr);
-        NamesSurvive(c, dish, uuid, company, type, model);
+        NamesSurvive(
+            c, CQeSingleElementHolder(c.t[0], c.t[1], c.t[2], c.t[3],
+                                      CQeLayoutElement(SQeShape(50.0)), SQeShape(100.0), nullptr));
       });
-  Case("IQeElementHolder::SetModelName", 1, [](Ctx& c) { AllSetters(c, 0); });
-  Case("IQeElementHolder::SetTypeName", 1, [](Ctx& c) { AllSetters(c, 1); });
-  Case("IQeElementHolder::SetCompanyName", 1, [](Ctx& c) { AllSetters(c, 2); });
-  Case("CQeWellplate::SetModelName", 1, [](Ctx& c) { AllSetters(c, 0); });
-  Case("CQeWellplate::SetTypeName", 1, [](Ctx& c) { AllSetters(c, 1); });
-  Case("CQeWellplate::SetCompanyName", 1, [](Ctx& c) { AllSetters(c, 2); });
-  Case("CQeSingleElementHolder::SetModelName", 1, [](Ctx& c) { AllSetters(c, 0); });
-  Case("CQeSingleElementHolder::SetTypeName", 1, [](Ctx& c) { AllSetters(c, 1); });
-  Case("CQeSingleElementHolder::SetCompanyName", 1, [](Ctx& c) { AllSetters(c, 2); });
+  for (const std::string scope : {"IQeElementHolder", "CQeWellplate", "CQeSingleElementHolder"}) {
+    int which = 0;
+    for (const char* name : {"Model", "Type", "Company"}) {
+      Case(scope + "::Set" + name + "Name", 1, [which](Ctx& c) { AllSetters(c, which); });
+      ++which;
+    }
+  }
   Case("CQeWellplate::SetUuid", 1, [](Ctx& c) {
     const CQeStringW uuid = c.T(0);
     CQeWellplate plate = Plate(L"u", L"c", L"t", L"m");
@@ -261,19 +244,18 @@ const int kRegistered = [] {
     c.RoundTrip(Reloaded(dish).GetUuid(), uuid, "uuid");
   });
   Case("CQeWellplate::LoadFromLiteVariantWithUuid", 4, [](Ctx& c) {
-    const CQeStringW uuid = c.T(0), company = c.T(1), type = c.T(2), model = c.T(3);
     CQeLiteVariantW writer;
     ASSERT_EQ(Plate(L"u", L"c", L"t", L"m").SaveToLiteVariant(writer), 0);
     CQeLiteVariantR reader;
     ASSERT_EQ(writer.Finalize(reader), 0);
     CQeWellplate plate;
-    ASSERT_EQ(plate.LoadFromLiteVariantWithUuid(reader, uuid, company, type, model, 1), 0);
-    NamesSurvive(c, plate, uuid, company, type, model);
+    ASSERT_EQ(plate.LoadFromLiteVariantWithUuid(reader, c.t[0], c.t[1], c.t[2], c.t[3], 1), 0);
+    NamesSurvive(c, plate);
   });
-  Case("IQeElementHolder::GetInterface", 1, NoInterface);
-  Case("CQeWellplate::GetInterface", 1, NoInterface);
-  Case("CQeWellplateEditable::GetInterface", 1, NoInterface);
-  Case("CQeSingleElementHolder::GetInterface", 1, NoInterface);
+  for (const std::string scope :
+       {"IQeElementHolder", "CQeWellplate", "CQeWellplateEditable", "CQeSingleElementHolder"}) {
+    Case(scope + "::GetInterface", 1, NoInterface);
+  }
   Case("CQeWellplate::GetElementIndex", 1, [](Ctx& c) {
     const int index = Plate(L"u", L"c", L"t", L"m").GetElementIndex(c.T(0));
     EXPECT_TRUE(index >= -1 && index < 6) << index;
@@ -309,75 +291,65 @@ const int kRegistered = [] {
     EXPECT_GE(naming.GetColumnIndex(c.T(0)), -1);
   });
   // ---- Thumbnail database ----
-  Case(
-      "CQeProjectThumbDb::CQeProjectThumbDb(const wchar_t* path, IQeImageFormatManager* "
-      "formatManager, int capacity)",
-      1, [](Ctx& c) {
-        // A thumbnail file named by the text; a name the file system
-        // refuses leaves the object without a file.
-        const CQeStringW path = c.PathIn(0) + L".thumbs";
-        CQeImageFormatManager manager;
-        CQeProjectThumbDb thumbs(path, &manager, 4);
-        c.MayLog({14});
-        c.RoundTrip(thumbs.DbFilename(), path, "file name");
-        sqlite3* db = thumbs.DbOpenConnection();
-        if (db) {
-          EXPECT_EQ(ReadTexts(db, "SELECT wszName FROM vesion").size(), 1u);
-        }
-        CQeProjectThumbDb::DbCloseConnection(db);
-      });
-  Case("CQeProjectThumbReader::DbConnect", 1, [](Ctx& c) {
+  Case("CQeProjectThumbDb::CQeProjectThumbDb(path, formatManager, capacity)", 1, [](Ctx& c) {
+    // A thumbnail file named by the text; a name the file system
+    // refuses leaves the object without a file.
     const CQeStringW path = c.PathIn(0) + L".thumbs";
+    CQeImageFormatManager manager;
+    CQeProjectThumbDb thumbs(path, &manager, 4);
     c.MayLog({14});
-    sqlite3* db = CQeProjectThumbReader::DbConnect(path);
+    c.RoundTrip(thumbs.DbFilename(), path, "file name");
+    sqlite3* db = thumbs.DbOpenConnection();
     if (db) {
       EXPECT_EQ(ReadTexts(db, "SELECT wszName FROM vesion").size(), 1u);
     }
     CQeProjectThumbDb::DbCloseConnection(db);
   });
+  Case("CQeProjectThumbReader::DbConnect", 1, [](Ctx& c) {
+    c.MayLog({14});
+    sqlite3* db = CQeProjectThumbReader::DbConnect(c.PathIn(0) + L".thumbs");
+    if (db) {
+      EXPECT_EQ(ReadTexts(db, "SELECT wszName FROM vesion").size(), 1u);
+    }
+    CQeProjectThumbDb::DbCloseConnection(db);
+  });
+  // A reader of a file named by the text, asked for an interface so named.
   Case("CQeProjectThumbReader::Create", 1, [](Ctx& c) {
-    const CQeStringW path = c.PathIn(0);
     const CQeRefCountPtr<CQeProjectThumbQueue> queue = CQeProjectThumbQueue::Create(4);
     const CQeRefCountPtr<CQeProjectThumbReader> reader =
-        CQeProjectThumbReader::Create(path, queue.Get(), nullptr, 0);
+        CQeProjectThumbReader::Create(c.PathIn(0), queue.Get(), nullptr, 0);
     ASSERT_TRUE(reader);
-    EXPECT_TRUE(reader->DbPath() == path);
-    EXPECT_EQ(reader->GetInterface(c.T(0)), nullptr);
+    EXPECT_TRUE(reader->DbPath() == c.PathIn(0));
+    EXPECT_EQ(reader->GetInterface(c.t[0]), nullptr);
   });
   Case("CQeProjectThumbReader::GetInterface", 1, [](Ctx& c) {
     const CQeRefCountPtr<CQeProjectThumbQueue> queue = CQeProjectThumbQueue::Create(4);
-    const CQeRefCountPtr<CQeProjectThumbReader> reader =
-        CQeProjectThumbReader::Create(L"x", queue.Get(), nullptr, 0);
-    ASSERT_TRUE(reader);
-    EXPECT_EQ(reader->GetInterface(c.T(0)), nullptr);
+    EXPECT_EQ(CQeProjectThumbReader::Create(L"x", queue.Get(), nullptr, 0)->GetInterface(c.t[0]),
+              nullptr);
   });
   Case("CQeProjectThumbQueue::GetInterface", 1,
        [](Ctx& c) { EXPECT_EQ(CQeProjectThumbQueue::Create(4)->GetInterface(c.T(0)), nullptr); });
   Case("CQeProjectThumbVirtualQueue::GetInterface", 1, [](Ctx& c) {
     EXPECT_EQ(CQeProjectThumbVirtualQueue::Create()->GetInterface(c.T(0)), nullptr);
   });
-  Case("CQeProjectThumbDb::Clear(const wchar_t* jobrunUuid)", 1, StoreFixtureThumb, [](Ctx& c) {
+  Case("CQeProjectThumbDb::Clear(jobrunUuid)", 1, StoreFixtureThumb, [](Ctx& c) {
     ClearRun(c,
              [](CQeProjectThumbDb& thumbs, const CQeStringW& uuid) { return thumbs.Clear(uuid); });
   });
-  Case(
-      "CQeProjectThumbDb::Clear(const wchar_t* jobrunUuid, const std::list<unsigned int>& "
-      "frameIndices)",
-      1, StoreFixtureThumb, [](Ctx& c) {
-        ClearRun(c, [](CQeProjectThumbDb& thumbs, const CQeStringW& uuid) {
-          const int status = thumbs.Clear(uuid, {0});
-          return status == 0 ? thumbs.Clear(uuid) : status;  // the run row goes with Clear(uuid)
-        });
-      });
+  Case("CQeProjectThumbDb::Clear(jobrunUuid, frameIndices)", 1, StoreFixtureThumb, [](Ctx& c) {
+    ClearRun(c, [](CQeProjectThumbDb& thumbs, const CQeStringW& uuid) {
+      const int status = thumbs.Clear(uuid, {0});
+      return status == 0 ? thumbs.Clear(uuid) : status;  // the run row goes with Clear(uuid)
+    });
+  });
   Case("CQeProjectThumbDb::PostThumbRequest", 2, StoreFixtureThumb, [](Ctx& c) { Post(c, false); });
   Case("CQeProjectThumbDb::PostPreviewRequest", 2, StoreFixtureThumb,
        [](Ctx& c) { Post(c, true); });
   Case("CQeProjectThumbDb::CreateThumbnailFromFile", 2, StoreFixtureThumb, [](Ctx& c) {
-    const CQeStringW uuid = c.T(0), name = c.T(1);
-    const CQeRefCountPtr<CQeProjectThumb> thumb = ThumbFromFile(c, uuid, name);
+    const CQeRefCountPtr<CQeProjectThumb> thumb = ThumbFromFile(c, c.t[0], c.t[1]);
     ASSERT_TRUE(thumb);
-    EXPECT_TRUE(thumb->JobrunUuid() == uuid);
-    EXPECT_TRUE(thumb->FileName() == name);
+    EXPECT_TRUE(thumb->JobrunUuid() == c.t[0]);
+    EXPECT_TRUE(thumb->FileName() == c.t[1]);
   });
   Case("CQeProjectThumb::GetInterface", 1, StoreFixtureThumb, [](Ctx& c) {
     const CQeRefCountPtr<CQeProjectThumb> thumb = ThumbFromFile(c, L"run", L"file");
@@ -385,7 +357,7 @@ const int kRegistered = [] {
     EXPECT_EQ(thumb->GetInterface(c.T(0)), nullptr);
   });
   Case("CQeProjectThumb::StoreThumbDataToDb", 1, StoreFixtureThumb, [](Ctx& c) {
-    const CQeStringW uuid = c.T(0);
+    const CQeStringW& uuid = c.t[0];
     sqlite3* db = c.Thumbs().DbOpenConnection();
     ASSERT_NE(db, nullptr);
     EXPECT_EQ(

@@ -57,12 +57,13 @@ std::string Collapse(const std::string& text) {
 }
 
 struct SDeclaration {
-  std::string name;  // "Scope::Name"
-  std::string key;   // name and "(parameters)", defaults left out, ", " between them
-  int texts = 0;     // parameters that take a text
+  std::string name;    // "Scope::Name"
+  std::string key;     // name and "(parameters)", defaults left out, ", " between them
+  std::string short_;  // name and "(parameter names)"
+  int texts = 0;       // parameters that take a text
 };
 
-// Fills key and texts from the text between the parentheses.
+// Fills key, short_ and texts from the text between the parentheses.
 void ReadParameters(const std::string& inside, SDeclaration& d) {
   static const std::regex kText(
       R"(^(const CQeStringW&|const wchar_t\*|const std::vector<CQeStringW>&|CQeStringW \w+$))");
@@ -77,15 +78,20 @@ void ReadParameters(const std::string& inside, SDeclaration& d) {
       parts.back() += ch;
     }
   }
-  std::string params;
+  static const std::regex kName(R"((\w+)$)");
+  std::string params, names;
   for (std::string& p : parts) {
     if (const size_t equals = p.find(" = "); equals != std::string::npos) p.erase(equals);
     p = Collapse(p);
     if (p.empty()) continue;
+    std::smatch name;
+    std::regex_search(p, name, kName);
     params += (params.empty() ? "" : ", ") + p;
+    names += (names.empty() ? "" : ", ") + name.str(1);
     d.texts += std::regex_search(p, kText);
   }
   d.key = d.name + "(" + params + ")";
+  d.short_ = d.name + "(" + names + ")";
 }
 
 // A declaration from the text between two statements, if it declares a
@@ -180,7 +186,6 @@ std::vector<SDeclaration> Declarations(const fs::path& header) {
 
 struct SHeaders {
   std::map<std::string, SDeclaration> byKey;
-  std::map<std::string, int> overloads;  // declarations per "Scope::Name"
   int files = 0, texts = 0;
 };
 
@@ -193,7 +198,7 @@ const SHeaders& ScanHeaders() {
         if (entry.path().extension() != ".h") continue;
         ++h.files;
         for (const SDeclaration& d : Declarations(entry.path())) {
-          if (h.byKey.emplace(d.key, d).second) ++h.overloads[d.name];
+          h.byKey.emplace(d.key, d);
         }
       }
     }
@@ -203,21 +208,19 @@ const SHeaders& ScanHeaders() {
   return headers;
 }
 
-// The declaration a case names: by its whole key, or by "Scope::Name" alone
-// when nothing else has that name (an overload added later makes the bare
-// name ambiguous, and the case must then spell out its parameters).
+// The one declaration a case names: by "Scope::Name" alone when nothing else
+// has that name, else by the names of its parameters or by its whole key.
+// An overload added later makes a shorter form ambiguous, and the case must
+// then say more.
 const SDeclaration* Named(const std::string& signature) {
-  const SHeaders& h = ScanHeaders();
-  if (signature.find('(') != std::string::npos) {
-    const auto found = h.byKey.find(signature);
-    return found == h.byKey.end() ? nullptr : &found->second;
+  const SDeclaration* found = nullptr;
+  for (const auto& [key, d] : ScanHeaders().byKey) {
+    if (signature == d.name || signature == d.short_ || signature == key) {
+      if (found) return nullptr;
+      found = &d;
+    }
   }
-  const auto count = h.overloads.find(signature);
-  if (count == h.overloads.end() || count->second != 1) return nullptr;
-  for (const auto& [key, d] : h.byKey) {
-    if (d.name == signature) return &d;
-  }
-  return nullptr;
+  return found;
 }
 
 TEST(HostileList, ReadsTheHeaders) {
