@@ -3,6 +3,7 @@
 #include <fstream>
 #include <list>
 #include <string>
+#include <vector>
 
 #include "projectdb/catalogue_support.h"
 #include "qe/core/lite_variant.h"
@@ -75,34 +76,28 @@ TEST_F(PlateFile, CustomPlatesTravelToAnotherDatabase) {
   for (const auto& row : rows) {
     const CQeWellplate& original = row.wszModel == round.GetModelName() ? round : square;
     SCOPED_TRACE(original.GetModelName().ToUtf8());
-    EXPECT_EQ(row.wszModel, original.GetModelName());
-    EXPECT_EQ(row.wszCompany, original.GetCompanyName());
-    EXPECT_EQ(row.wszType, original.GetTypeName());
-    EXPECT_EQ(row.iUserImported, 1);
-    EXPECT_EQ(row.iRemoved, 0);
+    EXPECT_EQ(
+        row.wszCompany + L"/" + row.wszType + L"/" + row.wszModel,
+        original.GetCompanyName() + L"/" + original.GetTypeName() + L"/" + original.GetModelName());
+    EXPECT_EQ(std::vector<int>({row.iUserImported, row.iRemoved, row.iRowCount * row.iColCount,
+                                row.iRowNaming, row.iColNaming}),
+              std::vector<int>({1, 0, static_cast<int>(original.GetElementCount()),
+                                eQeNamingLetters, eQeNamingNumbers}));
     EXPECT_EQ(row.wszUuid.GetLength(), 32);
     EXPECT_NE(row.wszUuid, original.GetUuid());  // imports get uuids of their own
-    uint32_t rows_count = 0, cols_count = 0;
-    original.GetElementCount(&rows_count, &cols_count);
-    EXPECT_EQ(row.iRowCount, static_cast<int32_t>(rows_count));
-    EXPECT_EQ(row.iColCount, static_cast<int32_t>(cols_count));
-    EXPECT_EQ(row.iRowNaming, eQeNamingLetters);
-    EXPECT_EQ(row.iColNaming, eQeNamingNumbers);
 
     // The stored geometry carries no names; with the name row's it is the
     // plate that was exported.
     CQeWellplate stored;
     CQeLiteVariantR reader(row.pData);
     ASSERT_EQ(stored.LoadFromLiteVariant(reader), eQeOk);
-    EXPECT_EQ(stored.GetUuid(), L"");
-    EXPECT_EQ(stored.GetModelName(), L"");
-    EXPECT_EQ(stored.GetCompanyName(), L"");
-    CQeWellplate named;
-    CQeLiteVariantR again(row.pData);
-    ASSERT_EQ(named.LoadFromLiteVariantWithUuid(again, row.wszUuid, row.wszCompany, row.wszType,
-                                                row.wszModel, 0),
-              eQeOk);
-    EXPECT_TRUE(named.EqualWellplate(original));
+    EXPECT_EQ(
+        stored.GetUuid() + stored.GetCompanyName() + stored.GetTypeName() + stored.GetModelName(),
+        L"");
+    stored.SetCompanyName(row.wszCompany);
+    stored.SetTypeName(row.wszType);
+    stored.SetModelName(row.wszModel);
+    EXPECT_TRUE(stored.EqualWellplate(original));
   }
 
   // Without the user filter every present plate goes out, catalogue included.
@@ -168,29 +163,33 @@ TEST_F(PlateFile, PlatesThatDoNotLoadAreSkipped) {
 }
 
 TEST_F(PlateFile, BadFilesStoreNothing) {
-  WriteText("cut.xml",
-            "<?xml version=\"1.0\"?><QeLiteVariant version=\"1\"><Level name=\"Wellplates\">"
-            "<Level><Level name=\"CQeWellplate\"><UInt32 name=\"uiXCount\">12");
-  WriteText("wrong.xml",
-            "<QeLiteVariant version=\"1\"><Level name=\"Wellplates\"><Level><Level "
-            "name=\"CQeWellplate\"><UInt32 name=\"uiXCount\">twelve</UInt32></Level></Level>"
-            "</Level></QeLiteVariant>");
-  WriteText("other.xml", "<QeLiteVariant version=\"1\"><Level name=\"Dishes\"/></QeLiteVariant>");
-  WriteText("empty.xml", "");
-  WriteText("not xml.xml", "\x01\x02 plates? \xff");
-  EXPECT_EQ(Import("cut.xml", h_), eQeUnusableFile);
-  EXPECT_EQ(Import("wrong.xml", h_), eQeUnusableFile);
-  EXPECT_EQ(Import("other.xml", h_), eQeUnusableFile);
-  EXPECT_EQ(Import("empty.xml", h_), eQeUnusableFile);
-  EXPECT_EQ(Import("not xml.xml", h_), eQeUnusableFile);
-  EXPECT_EQ(Import("missing.xml", h_), eQeNotFound);
+  const struct {
+    const char* name;
+    const char* text;  // null: no such file
+    int status;
+  } files[] = {
+      {"cut.xml",
+       "<?xml version=\"1.0\"?><QeLiteVariant version=\"1\"><Level name=\"Wellplates\">"
+       "<Level><Level name=\"CQeWellplate\"><UInt32 name=\"uiXCount\">12",
+       eQeUnusableFile},
+      {"wrong.xml",
+       "<QeLiteVariant version=\"1\"><Level name=\"Wellplates\"><Level><Level "
+       "name=\"CQeWellplate\"><UInt32 name=\"uiXCount\">twelve</UInt32></Level></Level>"
+       "</Level></QeLiteVariant>",
+       eQeUnusableFile},
+      {"other.xml", "<QeLiteVariant version=\"1\"><Level name=\"Dishes\"/></QeLiteVariant>",
+       eQeUnusableFile},
+      {"empty.xml", "", eQeUnusableFile},
+      {"not xml.xml", "\x01\x02 plates? \xff", eQeUnusableFile},
+      {"missing.xml", nullptr, eQeNotFound}};
+  for (const auto& file : files) {
+    if (file.text != nullptr) WriteText(file.name, file.text);
+    EXPECT_EQ(Import(file.name, h_), file.status) << file.name;
+    QeProjectDb_Wellplatedef_InsertOrReplaceUserPlateDefs(h_, dir_.FileW(file.name));
+  }
   EXPECT_EQ(QeProjectDb_Wellplatedef_ImportUserPlateDefs(h_, L"", nullptr, nullptr),
             eQeNoPathOrTooNew);
-  for (const char* name : {"cut.xml", "wrong.xml", "other.xml", "missing.xml"}) {
-    QeProjectDb_Wellplatedef_InsertOrReplaceUserPlateDefs(h_, dir_.FileW(name));
-  }
-  EXPECT_EQ(Count(L"wellplateconfiguration"), 0);
-  EXPECT_EQ(Count(L"wellplatename"), 0);
+  EXPECT_EQ(Count(L"wellplateconfiguration") + Count(L"wellplatename"), 0);
 
   // An empty plate list is a good file with nothing in it.
   WriteText("none.xml",
