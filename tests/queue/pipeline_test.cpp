@@ -1,25 +1,22 @@
 // Whole pipelines on real threads started by the master: every item
-// processed exactly once, push order kept by in-order workers, and a chain
-// of three queues drained completely.
+// processed exactly once, push order kept by in-order transporters, and a
+// chain of three queues drained completely.
 #include <gtest/gtest.h>
 
 #include <map>
 #include <set>
-#include <thread>
 #include <vector>
 
 #include "queue/queue_fixtures.h"
 
-using qe::test::AsTestItem;
 using qe::test::Eventually;
 using qe::test::ProcessLog;
 using qe::test::ShutDown;
-using qe::test::SinkQueue;
 using qe::test::TestItem;
 
 namespace {
 
-// Pushes items 0..count-1 in order, blocking while the queue is full.
+// Pushes items 0 .. count-1 in order, blocking while the queue is full.
 void Produce(IQeParallelProcessingQueue& queue, int count, ProcessLog* log) {
   for (int id = 0; id < count; ++id) {
     auto item = TestItem::Create(id, log);
@@ -27,12 +24,6 @@ void Produce(IQeParallelProcessingQueue& queue, int count, ProcessLog* log) {
     while (queue.PushBack(item, eQItemQueued, -1) != 0) {
     }
   }
-}
-
-std::vector<int> SinkIds(SinkQueue& sink) {
-  std::vector<int> ids;
-  for (const auto& item : sink.Items()) ids.push_back(AsTestItem(item.Get())->id);
-  return ids;
 }
 
 std::vector<int> Iota(int count) {
@@ -51,87 +42,47 @@ TEST(QueuePipeline, TwoOutOfOrderProcessorsNeverProcessTheSameItem) {
   master.QueueInsert(queue, L"work");
   master.ThreadFactoryAssign(&CQeQThreadOutOfOrderProcessingAndRemoving::s_sFactory, 2, queue,
                              nullptr);
-
   std::vector<CQeRefCountPtr<TestItem>> items;
   for (int id = 0; id < kItems; ++id) items.push_back(TestItem::Create(id, &log));
-  std::thread producer([&] {
-    for (const auto& item : items) {
-      while (queue->PushBack(item, eQItemQueued, -1) != 0) {
-      }
+  for (const auto& item : items) {
+    while (queue->PushBack(item, eQItemQueued, -1) != 0) {
     }
-  });
-  producer.join();
-  ASSERT_TRUE(Eventually([&] {
-    std::lock_guard<std::mutex> lock(log.mutex);
-    return log.entries.size() >= kItems;
-  }));
+  }
+  ASSERT_TRUE(Eventually([&] { return log.Count() >= kItems; }));
   queue->WaitUntilEmpty();
   EXPECT_LE(master.QueueCountThreads(queue.Get()), 2u);
   for (const auto& item : items) ASSERT_EQ(item->processCount.load(), 1) << item->id;
-  {
-    std::lock_guard<std::mutex> lock(log.mutex);
-    EXPECT_EQ(log.entries.size(), static_cast<size_t>(kItems));
-  }
+  EXPECT_EQ(log.Count(), static_cast<size_t>(kItems));
   ASSERT_TRUE(ShutDown(master, queue));
 }
 
-TEST(QueuePipeline, OutOfOrderProcessorsLeaveEveryItemProcessedInPlace) {
-  ProcessLog log;  // first: items may outlive everything declared after it
-  constexpr int kItems = 500;
-  CQeProcessingQMaster master;
-  auto queue = CQeProcessingQueue::Create(kItems);
-  master.QueueInsert(queue, L"work");
-  master.ThreadFactoryAssign(&CQeQThreadOutOfOrderProcessing::s_sFactory, 2, queue, nullptr);
-  for (int id = 0; id < kItems; ++id) {
-    ASSERT_EQ(queue->PushBack(TestItem::Create(id, &log), eQItemQueued, 0), 0);
+TEST(QueuePipeline, ProcessorsWithAnInOrderTransporterDeliverInPushOrder) {
+  // An in-order processor handles the front item only, one at a time;
+  // out-of-order processors work on several at once. Either way the
+  // in-order transporter moves the results on in push order.
+  const struct {
+    IQeParallelProcessingQueueThreadFactory* processor;
+    unsigned int maxThreads;
+    bool oneAtATime;
+  } cases[] = {{&CQeQThreadInOrderProcessing::s_sFactory, 2, true},
+               {&CQeQThreadOutOfOrderProcessing::s_sFactory, 4, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.oneAtATime ? "in order" : "out of order");
+    ProcessLog log;
+    constexpr int kItems = 2000;
+    CQeProcessingQMaster master;
+    auto queue = CQeProcessingQueue::Create(16);
+    auto sink = CQeProcessingQueue::Create(kItems);
+    master.QueueInsert(queue, L"ordered");
+    master.ThreadFactoryAssign(c.processor, c.maxThreads, queue, nullptr);
+    master.ThreadFactoryAssign(&CQeQThreadInOrderTransporting::s_sFactory, 1, queue, sink);
+    Produce(*queue, kItems, &log);
+    ASSERT_TRUE(Eventually([&] { return sink->Size() == kItems; }));
+    EXPECT_EQ(log.Count(), static_cast<size_t>(kItems)) << "each item processed once";
+    EXPECT_TRUE(!c.oneAtATime || log.maxInFlight.load() == 1) << log.maxInFlight.load();
+    EXPECT_EQ(qe::test::Drain(*sink, eQItemQueued), Iota(kItems));
+    ASSERT_TRUE(ShutDown(master, queue));
   }
-  EXPECT_EQ(master.QueueCountThreads(queue.Get()), 2u);
-  // Wakes at every state change until all items are processed (state 0).
-  bool keep = true;
-  auto front = queue->Wait(eWaitAll, eQItemProcessed, -1, keep, nullptr, eQItemProcessed, false);
-  ASSERT_TRUE(front);
-  EXPECT_EQ(AsTestItem(front.Get())->id, 0);
-  EXPECT_EQ(queue->Size(), static_cast<unsigned int>(kItems));
-  {
-    std::lock_guard<std::mutex> lock(log.mutex);
-    EXPECT_EQ(log.entries.size(), static_cast<size_t>(kItems));
-  }
-  ASSERT_TRUE(ShutDown(master, queue));
-}
-
-TEST(QueuePipeline, InOrderProcessorAndTransporterDeliverOneAtATimeInPushOrder) {
-  ProcessLog log;  // first: items may outlive everything declared after it
-  constexpr int kItems = 2000;
-  CQeProcessingQMaster master;
-  auto queue = CQeProcessingQueue::Create(8);
-  auto sink = SinkQueue::Create();
-  master.QueueInsert(queue, L"ordered");
-  master.ThreadFactoryAssign(&CQeQThreadInOrderProcessing::s_sFactory, 2, queue, nullptr);
-  master.ThreadFactoryAssign(&CQeQThreadInOrderTransporting::s_sFactory, 1, queue, sink);
-
-  Produce(*queue, kItems, &log);
-  ASSERT_TRUE(sink->WaitForCount(kItems));
-  EXPECT_EQ(SinkIds(*sink), Iota(kItems));
-  EXPECT_EQ(log.maxInFlight.load(), 1) << "only the front item is ever processed";
-  for (const auto& item : sink->Items()) EXPECT_EQ(item->State(), eQItemQueued);
-  ASSERT_TRUE(ShutDown(master, queue));
-}
-
-TEST(QueuePipeline, OutOfOrderProcessorsAndAnInOrderTransporterKeepPushOrder) {
-  ProcessLog log;  // first: items may outlive everything declared after it
-  constexpr int kItems = 3000;
-  CQeProcessingQMaster master;
-  auto queue = CQeProcessingQueue::Create(16);
-  auto sink = SinkQueue::Create();
-  master.QueueInsert(queue, L"ordered");
-  master.ThreadFactoryAssign(&CQeQThreadOutOfOrderProcessing::s_sFactory, 4, queue, nullptr);
-  master.ThreadFactoryAssign(&CQeQThreadInOrderTransporting::s_sFactory, 1, queue, sink);
-
-  Produce(*queue, kItems, &log);
-  ASSERT_TRUE(sink->WaitForCount(kItems));
-  EXPECT_EQ(SinkIds(*sink), Iota(kItems));
-  for (const auto& item : sink->Items()) EXPECT_EQ(AsTestItem(item.Get())->processCount.load(), 1);
-  ASSERT_TRUE(ShutDown(master, queue));
 }
 
 TEST(QueuePipeline, ThreeQueueChainDrainsEveryItemThroughEveryStage) {
@@ -154,7 +105,6 @@ TEST(QueuePipeline, ThreeQueueChainDrainsEveryItemThroughEveryStage) {
   Produce(*process, kItems, &log);
   ASSERT_TRUE(Eventually([&] { return log.destroyed.load() == kItems; }))
       << "every item reached the end of the chain and was released";
-
   std::map<int, std::multiset<std::wstring>> stages;
   {
     std::lock_guard<std::mutex> lock(log.mutex);
@@ -166,9 +116,6 @@ TEST(QueuePipeline, ThreeQueueChainDrainsEveryItemThroughEveryStage) {
   ASSERT_EQ(stages.size(), static_cast<size_t>(kItems));
   for (const auto& [id, kinds] : stages) ASSERT_EQ(kinds, expected) << "item " << id;
   EXPECT_EQ(process->Size() + transport->Size() + finish->Size(), 0u);
-
   // Upstream first, as the system shuts a chain down.
-  ASSERT_TRUE(ShutDown(master, process));
-  ASSERT_TRUE(ShutDown(master, transport));
-  ASSERT_TRUE(ShutDown(master, finish));
+  for (const auto* queue : {&process, &transport, &finish}) ASSERT_TRUE(ShutDown(master, *queue));
 }

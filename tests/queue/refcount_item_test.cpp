@@ -19,12 +19,13 @@ TEST(QueueItemCounting, LastReleaseNullsRegisteredAddressesBeforeDeleting) {
   item->AddZeroPtr(&watcherB);
   item->AddZeroPtr(&unregistered);
   item->RemoveZeroPtr(&unregistered);
+  CQeRefCountPtr<TestItem>& alias = item;
+  item = alias;  // adds the new reference before releasing the old one
 
   CQeRefCountPtr<TestItem> second = item;
   item = nullptr;
   EXPECT_NE(watcherA, nullptr) << "a reference is still held";
   EXPECT_EQ(log.destroyed.load(), 0);
-
   second = nullptr;
   EXPECT_EQ(watcherA, nullptr);
   EXPECT_EQ(watcherB, nullptr);
@@ -42,10 +43,7 @@ TEST(QueueItemCounting, ReleaseFromManyThreadsDeletesExactlyOnce) {
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {
       threads.emplace_back([copy = item]() mutable {
-        for (int i = 0; i < 1000; ++i) {
-          CQeRefCountPtr<TestItem> more = copy;
-          more = nullptr;
-        }
+        for (int i = 0; i < 1000; ++i) CQeRefCountPtr<TestItem> more = copy;
       });
     }
     for (auto& thread : threads) thread.join();
@@ -55,33 +53,17 @@ TEST(QueueItemCounting, ReleaseFromManyThreadsDeletesExactlyOnce) {
   EXPECT_EQ(watcher, nullptr);
 }
 
-TEST(QueueItemCounting, AssigningTheSameObjectKeepsItAlive) {
-  ProcessLog log;
-  auto item = TestItem::Create(1, &log);
-  CQeRefCountPtr<TestItem>& alias = item;
-  item = alias;  // adds the new reference before releasing the old one
-  EXPECT_EQ(log.destroyed.load(), 0);
-  EXPECT_EQ(item->RefCount(), 1);
-}
-
-TEST(QueueItem, StartsQueuedAndProcessDoesNothingInTheBase) {
+TEST(QueueItem, StartsQueuedAndAnswersClassNamesAlongTheChain) {
   auto item = TestItem::Create(1);
   EXPECT_EQ(item->State(), eQItemQueued);
-  item->SetState(eQItemProcessed);
-  EXPECT_EQ(item->State(), 0u);
   item->CQeProcessingQItem::Process(nullptr);
-  EXPECT_EQ(item->processCount.load(), 0);
-}
-
-TEST(QueueItem, InterfaceQueriesAnswerClassNamesAlongTheChain) {
-  auto item = TestItem::Create(1);
+  EXPECT_EQ(item->processCount.load(), 0) << "the base does nothing";
   EXPECT_EQ(item->GetInterface(L"TestItem"), item.Get());
   EXPECT_EQ(item->GetInterface(L"CQeProcessingQItem"),
             static_cast<CQeProcessingQItem*>(item.Get()));
-  EXPECT_EQ(item->GetInterface(L"IQeParallelProcessingQueueItem"), nullptr)
-      << "interface names are not answered";
-  EXPECT_EQ(item->GetInterface(L"cqeprocessingqitem"), nullptr) << "names are case-sensitive";
-  EXPECT_EQ(item->GetInterface(L""), nullptr);
+  for (const wchar_t* other : {L"IQeParallelProcessingQueueItem", L"cqeprocessingqitem", L""}) {
+    EXPECT_EQ(item->GetInterface(other), nullptr) << "interface names, case, empty";
+  }
   EXPECT_EQ(item->GetInterface(nullptr), nullptr);
 }
 
@@ -90,11 +72,7 @@ TEST(QueueInterfaces, QueueAndWorkersAnswerTheirNames) {
   EXPECT_EQ(queue->GetInterface(L"CQeProcessingQueue"), queue.Get());
   EXPECT_EQ(queue->GetInterface(L"CQeProcessingQItem"), nullptr);
 
-  struct Kind {
-    IQeParallelProcessingQueueThreadFactory* factory;
-    const wchar_t* name;
-  };
-  const Kind kinds[] = {
+  const std::pair<IQeParallelProcessingQueueThreadFactory*, const wchar_t*> kinds[] = {
       {&CQeQThreadInOrderProcessing::s_sFactory, L"CQeQThreadInOrderProcessing"},
       {&CQeQThreadOutOfOrderProcessing::s_sFactory, L"CQeQThreadOutOfOrderProcessing"},
       {&CQeQThreadInOrderTransporting::s_sFactory, L"CQeQThreadInOrderTransporting"},
@@ -106,22 +84,20 @@ TEST(QueueInterfaces, QueueAndWorkersAnswerTheirNames) {
       {&CQeQThreadOutOfOrderProcessingAndRemoving::s_sFactory,
        L"CQeQThreadOutOfOrderProcessingAndRemoving"},
   };
-  for (const Kind& kind : kinds) {
-    auto worker = kind.factory->CreateQueueThread(queue.Get(), nullptr, 5);
-    ASSERT_TRUE(worker) << kind.name;
-    EXPECT_EQ(worker->GetInterface(kind.name), worker.Get()) << kind.name;
+  for (const auto& [factory, name] : kinds) {
+    SCOPED_TRACE(qe::WideToUtf8(name));
+    auto worker = factory->CreateQueueThread(queue.Get(), nullptr, 5);
+    ASSERT_TRUE(worker);
+    EXPECT_EQ(worker->GetInterface(name), worker.Get());
     auto* base = static_cast<CQeQThreadBase*>(worker->GetInterface(L"CQeQThreadBase"));
-    ASSERT_NE(base, nullptr) << kind.name;
+    ASSERT_NE(base, nullptr);
     EXPECT_EQ(base->Timeout(), 5);
     EXPECT_EQ(base->SourceQueue(), queue.Get());
     EXPECT_FALSE(base->IsRunning());
-    for (const Kind& other : kinds) {
-      if (&other != &kind) {
-        EXPECT_EQ(worker->GetInterface(other.name), nullptr) << kind.name;
-      }
+    for (const auto& other : kinds) {
+      EXPECT_EQ(worker->GetInterface(other.second) != nullptr, other.second == name);
     }
-    EXPECT_EQ(kind.factory->CreateQueueThread(nullptr, queue.Get(), 5), nullptr)
-        << "a worker needs a source queue";
+    EXPECT_EQ(factory->CreateQueueThread(nullptr, queue.Get(), 5), nullptr) << "needs a source";
   }
   EXPECT_EQ(queue->RefCount(), 1) << "destroyed workers released their source";
 }
