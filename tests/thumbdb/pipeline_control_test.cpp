@@ -4,13 +4,13 @@
 #include <thread>
 
 #include "qe/queue/queue_master.h"
-#include "thumbdb/pipeline_fixture.h"
+#include "thumbdb/thumb_fixtures.h"
 
 namespace qe::test {
 namespace {
 
 TEST_F(ThumbPipelineTest, PostWithoutCallbackAndCallsWithoutPipeline) {
-  EXPECT_EQ(thumbs_->PostThumbRequest(L"run", 0, L"x.tif", 0, nullptr, 1), -4);
+  EXPECT_EQ(Post(0, L"x.tif", 1, nullptr), -4);
   EXPECT_EQ(ReadingQueue(), nullptr);  // a refused post builds nothing
   thumbs_->CancelRequests(&callback_);
   thumbs_->WaitUntilEmpty();
@@ -22,18 +22,16 @@ TEST_F(ThumbPipelineTest, DuplicatePostsAreQueuedOnce) {
   auto queue = ReadingQueue();
   ASSERT_TRUE(queue);
   ASSERT_EQ(queue->Size(), 2u);
-  EXPECT_EQ(CQeProjectThumbReader::s_lConnectionsOpen.load(), 2);
-
-  EXPECT_EQ(thumbs_->PostThumbRequest(L"run", 5, file.c_str(), 0, &callback_, 7), 0);
-  EXPECT_EQ(queue->Size(), 3u);
-  EXPECT_EQ(thumbs_->PostThumbRequest(L"run", 5, file.c_str(), 0, &callback_, 7), 0);
+  EXPECT_EQ(CQeProjectThumbReader::s_lConnectionsOpen.load(), 2) << "one connection per reader";
+  EXPECT_EQ(Post(5, file, 7, &callback_), 0);
+  EXPECT_EQ(Post(5, file, 7, &callback_), 0);
   // Type and file name are not part of the comparison.
   EXPECT_EQ(thumbs_->PostPreviewRequest(L"run", 5, L"other.tif", 0, &callback_, 7), 0);
   EXPECT_EQ(queue->Size(), 3u);
   // Another request id, callback, frame or run is another request.
-  EXPECT_EQ(thumbs_->PostThumbRequest(L"run", 5, file.c_str(), 0, &callback_, 8), 0);
-  EXPECT_EQ(thumbs_->PostThumbRequest(L"run", 5, file.c_str(), 0, &other_, 7), 0);
-  EXPECT_EQ(thumbs_->PostThumbRequest(L"run", 6, file.c_str(), 0, &callback_, 7), 0);
+  EXPECT_EQ(Post(5, file, 8, &callback_), 0);
+  EXPECT_EQ(Post(5, file, 7, &other_), 0);
+  EXPECT_EQ(Post(6, file, 7, &callback_), 0);
   EXPECT_EQ(thumbs_->PostThumbRequest(L"Run", 5, file.c_str(), 0, &callback_, 7), 0);
   EXPECT_EQ(queue->Size(), 7u);
 
@@ -41,19 +39,20 @@ TEST_F(ThumbPipelineTest, DuplicatePostsAreQueuedOnce) {
   callback_.WaitFor(6);
   other_.WaitFor(1);
   thumbs_->WaitUntilEmpty();
-  EXPECT_EQ(callback_.Deliveries().size(), 6u);
-  EXPECT_EQ(other_.Deliveries().size(), 1u);
-  for (const auto& delivery : callback_.Deliveries()) EXPECT_FALSE(delivery.preview);
+  const auto deliveries = callback_.WaitFor(0);
+  EXPECT_EQ(deliveries.size(), 6u);
+  EXPECT_EQ(other_.WaitFor(0).size(), 1u);
+  for (const auto& delivery : deliveries) EXPECT_FALSE(delivery.preview);
 }
 
 TEST_F(ThumbPipelineTest, FullQueueRefusesPostsWithoutWaiting) {
   Open(3);
   const std::wstring file = Tiff("frame.tif", {Flat(64, 64, 90)});
   PinBothReaders(&callback_, &callback_);
-  EXPECT_EQ(thumbs_->PostThumbRequest(L"run", 1, file.c_str(), 0, &callback_, 1), 0);
-  EXPECT_EQ(thumbs_->PostThumbRequest(L"run", 2, file.c_str(), 0, &callback_, 2), -9);
+  EXPECT_EQ(Post(1, file, 1, &callback_), 0);
+  EXPECT_EQ(Post(2, file, 2, &callback_), -9);
   // A duplicate of a queued request is still accepted on a full queue.
-  EXPECT_EQ(thumbs_->PostThumbRequest(L"run", 1, file.c_str(), 0, &callback_, 1), 0);
+  EXPECT_EQ(Post(1, file, 1, &callback_), 0);
   ReleaseReaders();
   thumbs_->WaitUntilEmpty();
   EXPECT_EQ(callback_.WaitFor(3).size(), 3u);
@@ -63,41 +62,34 @@ TEST_F(ThumbPipelineTest, FullQueueRefusesPostsWithoutWaiting) {
 TEST_F(ThumbPipelineTest, CancelRemovesQueuedRequestsAndSilencesTheOneInProcess) {
   const std::wstring file = Tiff("frame.tif", {Flat(64, 64, 90)});
   PinBothReaders(&callback_, &other_);
-  for (int64_t id = 1; id <= 3; ++id) {
-    ASSERT_EQ(thumbs_->PostThumbRequest(L"run", int(id), file.c_str(), 0, &callback_, id), 0);
-  }
-  ASSERT_EQ(thumbs_->PostThumbRequest(L"run", 4, file.c_str(), 0, &other_, 4), 0);
+  for (int id = 1; id <= 3; ++id) ASSERT_EQ(Post(id, file, id, &callback_), 0);
+  ASSERT_EQ(Post(4, file, 4, &other_), 0);
   auto queue = ReadingQueue();
   ASSERT_EQ(queue->Size(), 6u);
-
   thumbs_->CancelRequests(&callback_);
-  // The request in process stays until its reader is done with it.
-  EXPECT_EQ(queue->Size(), 3u);
+  EXPECT_EQ(queue->Size(), 3u) << "the request in process stays until its reader is done";
 
   ReleaseReaders();
   other_.WaitFor(2);
   thumbs_->WaitUntilEmpty();
-  EXPECT_TRUE(callback_.Deliveries().empty());
+  EXPECT_TRUE(callback_.WaitFor(0).empty());
   EXPECT_TRUE(other_.Find(1002).request);
   EXPECT_TRUE(other_.Find(4).request);
   // The silenced request was still finished and stored (its pipe is no picture).
+  const std::string frames =
+      "FROM frame, jobrunuuid WHERE iJobrunuuidKeyRef=jobrunuuid.iKey AND wszJobrunUuid=";
   CPeek peek(DbPath());
-  EXPECT_EQ(peek.Int("SELECT iLoadResult FROM frame, jobrunuuid WHERE iJobrunuuidKeyRef="
-                     "jobrunuuid.iKey AND wszJobrunUuid='pin' AND iFrameIndex=0;"),
-            -9);
-  EXPECT_EQ(peek.Int("SELECT count(*) FROM frame, jobrunuuid WHERE iJobrunuuidKeyRef="
-                     "jobrunuuid.iKey AND wszJobrunUuid='run';"),
-            1);
+  EXPECT_EQ(peek.Int("SELECT iLoadResult " + frames + "'pin' AND iFrameIndex=0;"), -9);
+  EXPECT_EQ(peek.Int("SELECT count(*) " + frames + "'run';"), 1);
 }
 
 TEST_F(ThumbPipelineTest, DestructorStopsAndJoinsReadersAndDropsQueuedRequests) {
   const std::wstring file = Tiff("frame.tif", {Flat(64, 64, 90)});
   PinBothReaders(&callback_, &callback_);
-  ASSERT_EQ(thumbs_->PostThumbRequest(L"run", 1, file.c_str(), 0, &callback_, 1), 0);
-  ASSERT_EQ(thumbs_->PostThumbRequest(L"run", 2, file.c_str(), 0, &callback_, 2), 0);
+  ASSERT_EQ(Post(1, file, 1, &callback_), 0);
+  ASSERT_EQ(Post(2, file, 2, &callback_), 0);
   auto queue = ReadingQueue();
   const auto before = queue->Counters().spaceFreedSignals;
-
   std::thread destroyer([this] { thumbs_.reset(); });
   // Stopping broadcasts the queue's conditions; nothing else frees space
   // while both readers are held.
@@ -106,7 +98,8 @@ TEST_F(ThumbPipelineTest, DestructorStopsAndJoinsReadersAndDropsQueuedRequests) 
   destroyer.join();
 
   // The two requests in process were finished and delivered; the queued ones were not.
-  EXPECT_EQ(callback_.Deliveries().size(), 2u);
+  const auto deliveries = callback_.WaitFor(0);
+  EXPECT_EQ(deliveries.size(), 2u);
   EXPECT_TRUE(callback_.Find(1001).request);
   EXPECT_TRUE(callback_.Find(1002).request);
   EXPECT_EQ(CQeProjectThumbReader::s_lConnectionsOpen.load(), 0);
@@ -114,23 +107,20 @@ TEST_F(ThumbPipelineTest, DestructorStopsAndJoinsReadersAndDropsQueuedRequests) 
   EXPECT_FALSE(master->QueueGet(CQeProjectThumbDb::kReadingQueueName));
   EXPECT_FALSE(master->QueueGet(CQeProjectThumbDb::kCallbackQueueName));
   EXPECT_EQ(master->QueueCountThreads(queue.Get()), 0u);
-
   // The next post builds the pipeline again.
   Open(8);
-  auto delivery = Thumb(L"run", 1, file, 0, 3);
-  EXPECT_EQ(delivery.request->Result(), 0);
+  EXPECT_EQ(Thumb(L"run", 1, file, 0, 3).request->Result(), 0);
 }
 
 TEST_F(ThumbPipelineTest, AnyObjectPostsIntoThePipelineOfTheFirst) {
   const std::wstring file = Tiff("frame.tif", {Flat(64, 64, 90)});
-  auto first = Thumb(L"run", 1, file, 0, 1);
-  ASSERT_EQ(first.request->Result(), 0);
+  ASSERT_EQ(Thumb(L"run", 1, file, 0, 1).request->Result(), 0);
   // A second object over another file posts into the existing pipeline,
   // whose readers use the first object's file.
   CQeProjectThumbDb second(dir_.FileW("second.db").c_str(), &manager_, 8);
   std::filesystem::remove(dir_.File("frame.tif"));
   ASSERT_EQ(second.PostThumbRequest(L"run", 1, file.c_str(), 0, &callback_, 2), 0);
-  EXPECT_EQ(callback_.WaitForId(2).request->Result(), 0);
+  EXPECT_EQ(callback_.Find(2, true).request->Result(), 0);
 }
 
 }  // namespace
