@@ -63,6 +63,13 @@ std::vector<SDamage> Damages() {
     return
         [keep](const Bytes& b) { return Bytes(b.begin(), b.begin() + std::min(keep, b.size())); };
   };
+  auto randomFrom = [](size_t from, size_t to, unsigned seed) {
+    return [=](const Bytes& b) {
+      Bytes out = b;
+      Randomize(out, from, to, seed);
+      return out;
+    };
+  };
   auto page = [](size_t index) {  // page index from 0; SIZE_MAX for the last
     return [index](const Bytes& b) {
       Bytes out = b;
@@ -72,39 +79,23 @@ std::vector<SDamage> Damages() {
       return out;
     };
   };
+  auto text = [](std::string bytes) {
+    return [bytes](const Bytes&) { return Bytes(bytes.begin(), bytes.end()); };
+  };
   return {
       {"empty file", cut(0)},
       {"cut inside the header", cut(50)},
       {"header only", cut(100)},
       {"first page only", [](const Bytes& b) { return Bytes(b.begin(), b.begin() + PageSize(b)); }},
-      {"first half",
-       [](const Bytes& b) {
-         return Bytes(b.begin(), b.begin() + static_cast<long>(b.size() / 2));
-       }},
-      {"last page cut off",
-       [](const Bytes& b) { return Bytes(b.begin(), b.end() - static_cast<long>(PageSize(b))); }},
+      {"first half", [](const Bytes& b) { return Bytes(b.begin(), b.begin() + b.size() / 2); }},
+      {"last page cut off", [](const Bytes& b) { return Bytes(b.begin(), b.end() - PageSize(b)); }},
       {"last byte cut off", [](const Bytes& b) { return Bytes(b.begin(), b.end() - 1); }},
       {"zeros of the same size", [](const Bytes& b) { return Bytes(b.size(), 0); }},
       {"one page of zeros", [](const Bytes& b) { return Bytes(PageSize(b), 0); }},
-      {"random bytes of the same size",
-       [](const Bytes& b) {
-         Bytes out(b.size());
-         Randomize(out, 0, out.size(), 1);
-         return out;
-       }},
-      {"random bytes behind a good header",
-       [](const Bytes& b) {
-         Bytes out = b;
-         Randomize(out, 100, out.size(), 2);
-         return out;
-       }},
-      {"damaged header fields",
-       [](const Bytes& b) {
-         Bytes out = b;
-         Randomize(out, 16, 100, 3);
-         return out;
-       }},
-      {"impossible page size",
+      {"random bytes of the same size", randomFrom(0, SIZE_MAX, 1)},
+      {"random bytes behind a good header", randomFrom(100, SIZE_MAX, 2)},
+      {"damaged header fields", randomFrom(16, 100, 3)},
+      {"impossible page size",  // 768: not a power of two
        [](const Bytes& b) {
          Bytes out = b;
          out[16] = 0x03;
@@ -116,16 +107,8 @@ std::vector<SDamage> Damages() {
       {"damaged middle page",
        [page](const Bytes& b) { return page(b.size() / PageSize(b) / 2)(b); }},
       {"damaged last page", page(SIZE_MAX)},
-      {"a text file",
-       [](const Bytes&) {
-         const std::string text = "project notes, not a database\n";
-         return Bytes(text.begin(), text.end());
-       }},
-      {"the database magic and nothing else",
-       [](const Bytes&) {
-         const std::string magic("SQLite format 3\0", 16);
-         return Bytes(magic.begin(), magic.end());
-       }},
+      {"a text file", text("project notes, not a database\n")},
+      {"the database magic and nothing else", text(std::string("SQLite format 3\0", 16))},
   };
 }
 
@@ -178,10 +161,7 @@ class CorruptFiles : public ::testing::TestWithParam<size_t> {
   // A damaged copy of the good file at a new path.
   fs::path Damaged(const fs::path& good, const std::string& name) {
     const fs::path path = Folder() / (name + ".db");
-    std::error_code error;
-    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
-      fs::remove(path.string() + suffix, error);
-    }
+    Ctx::Forget(W(path));
     WriteAll(path.string(), damage_.make(ReadAll(good.string())));
     ++Figures().corruptFiles;
     return path;

@@ -17,7 +17,10 @@
 namespace qe::hostile {
 namespace {
 
-// ---- SQLite's log ----
+struct SLogEntry {
+  int code = 0;
+  std::string message;
+};
 
 std::mutex g_logMutex;
 std::vector<SLogEntry> g_log;  // guarded by g_logMutex
@@ -106,25 +109,7 @@ std::string Short(const std::string& text) {
 
 void Expect(int status, const char* what) { EXPECT_EQ(status, 0) << "fixture: " << what; }
 
-}  // namespace
-
-const std::vector<SHostileText>& HostileTexts() {
-  static const std::vector<SHostileText> texts = MakeTexts();
-  return texts;
-}
-
-CQeStringW Stored(const CQeStringW& text) {
-  std::wstring out = Utf8ToWide(WideToUtf8(text.str()));
-  // SQLite reads U+FFFE and U+FFFF in UTF-8 as U+FFFD when it stores text
-  // in a UTF-16 database.
-  for (wchar_t& c : out) {
-    if (c == 0xFFFE || c == 0xFFFF) c = 0xFFFD;
-  }
-  return CQeStringW(out);
-}
-
-int LogConfigResult() { return g_logConfig; }
-
+// The entries logged since the last call.
 std::vector<SLogEntry> TakeLog() {
   std::lock_guard<std::mutex> lock(g_logMutex);
   std::vector<SLogEntry> out;
@@ -132,10 +117,12 @@ std::vector<SLogEntry> TakeLog() {
   return out;
 }
 
+// sqlite3_prepare logs "<error> in \"<sql>\"".
 bool IsPrepareFailure(const SLogEntry& entry) {
-  // sqlite3_prepare logs "<error> in \"<sql>\"".
   return (entry.code & 0xff) == SQLITE_ERROR && entry.message.find(" in \"") != std::string::npos;
 }
+
+using Snapshot = std::map<std::string, std::map<int64_t, std::string>>;
 
 Snapshot TakeSnapshot(sqlite3* db) {
   Snapshot out;
@@ -175,6 +162,25 @@ Snapshot TakeSnapshot(const std::string& path) {
   sqlite3_close(db);
   return out;
 }
+
+}  // namespace
+
+const std::vector<SHostileText>& HostileTexts() {
+  static const std::vector<SHostileText> texts = MakeTexts();
+  return texts;
+}
+
+CQeStringW Stored(const CQeStringW& text) {
+  std::wstring out = Utf8ToWide(WideToUtf8(text.str()));
+  // SQLite reads U+FFFE and U+FFFF in UTF-8 as U+FFFD when it stores text
+  // in a UTF-16 database.
+  for (wchar_t& c : out) {
+    if (c == 0xFFFE || c == 0xFFFF) c = 0xFFFD;
+  }
+  return CQeStringW(out);
+}
+
+int LogConfigResult() { return g_logConfig; }
 
 std::vector<CQeStringW> ReadTexts(sqlite3* db, const std::string& sql) {
   std::vector<CQeStringW> out;
@@ -222,15 +228,15 @@ Ctx::Ctx() : dir_(qe::test::FixtureFolderBase()) {
   h = QeProjectDb_Db_Connect(dbPath_);
   if (h == 0) return;
   const std::vector<uint8_t> bytes = {1, 2, 3};
+  int64_t key = 0;  // of rows no case refers to
   Expect(QeProjectDb_Proj_Insert(h, L"Project", L"desc", L"Project", &f.projKey), "project");
   SQeProjectDbRow_project project;
   QeProjectDb_Proj_GetOne(h, f.projKey, project);
-  f.projectFolderName = project.wszFolderName;
   f.projectFolder = QeProjectDb_Proj_MakeAbsPath(h, project.wszFolderName);
   Expect(QeProjectDb_Jobdef_Insert(h, f.projKey, 1, 0, L"Job", L"desc", 0, &f.jobdefKey), "jobdef");
-  const std::vector<SQeProjectDbRow_jobprogram::_property> properties = {{L"speed", L"fast"}};
   Expect(QeProjectDb_Jobprogram_Insert(h, f.jobdefKey, L"program", &f.programKey), "program");
-  Expect(QeProjectDb_Jobprogram_InsertOrUpdateProperties(h, f.programKey, properties), "props");
+  Expect(QeProjectDb_Jobprogram_InsertOrUpdateProperties(h, f.programKey, {{L"speed", L"fast"}}),
+         "props");
   SQeProjectDbJobTaskState state(1, 0, L"task", CQeByteArray("d", 1), CQeByteArray());
   Expect(
       QeProjectDb_Jobtask_Insert(h, f.programKey, 0, 0, 0, L"Capture", state, nullptr, &f.taskKey),
@@ -240,13 +246,12 @@ Ctx::Ctx() : dir_(qe::test::FixtureFolderBase()) {
                                    L"Run", L"notes", &run, nullptr),
          "run");
   f.runKey = run.iKey;
-  f.runFolderName = run.wszFolderName;
-  Expect(QeProjectDb_File_Insert(h, f.runKey, L"image.tif", 8, 8, 1, 1, 8, 1, &f.fileKey), "file");
+  Expect(QeProjectDb_File_Insert(h, f.runKey, L"image.tif", 8, 8, 1, 1, 8, 1, &key), "file");
   Expect(QeProjectDb_Assayrun_Insert(h, f.runKey, f.taskKey, f.taskKey, L"assay-uuid", L"Assay",
                                      1.0, &f.assayrunKey),
          "assayrun");
   Expect(QeProjectDb_Binlayer_Insert(h, f.runKey, f.assayrunKey, L"layer-uuid", L"Layer", L"comp",
-                                     L"tag", 3, &f.binlayerKey),
+                                     L"tag", 3, &key),
          "binlayer");
   Expect(QeProjectDb_Propdef_Insert(h, L"Set", L"Area", L"um2", L"desc", &f.propdefKey), "propdef");
   Expect(QeProjectDb_Tagdef_Insert(h, L"Set", L"Tag", L"desc", &f.tagdefKey), "tagdef");
@@ -266,36 +271,30 @@ Ctx::Ctx() : dir_(qe::test::FixtureFolderBase()) {
   Expect(QeProjectDb_toupload_SaveRequest(h, L"jobrun", L"row-uuid", L"https://x", f.user),
          "upload");
   Expect(QeProjectDb_Cloudgroupusers_Insert(h, L"user", L"project-uuid", f.user.iKey), "group");
-  // One custom plate, dish and slide.
-  f.plateUuid = L"plate-uuid";
   std::list<SQeProjectDbRow_wellplateconfiguration> configs{
       {0, L"plate-config", 8, 12, 1, 0, CQeByteArray("geometry", 8)}};
   Expect(QeProjectDb_Wellplateconfig_InsertMany(h, configs), "plate config");
-  f.plateConfigKey = configs.front().iKey;
-  std::list<SQeProjectDbRow_wellplatename> names{
-      {0, f.plateUuid, f.plateConfigKey, kQeCustomWellplatesCompany, L"Type", L"Model", 1, 0, 0}};
+  std::list<SQeProjectDbRow_wellplatename> names{{0, L"plate-uuid", configs.front().iKey,
+                                                  kQeCustomWellplatesCompany, L"Type", L"Model", 1,
+                                                  0, 0}};
   Expect(QeProjectDb_Wellplatename_InsertMany(h, names), "plate name");
   f.plateNameKey = names.front().iKey;
-  f.dishUuid = L"dish-uuid";
   std::list<SQeProjectDbRow_dishconfiguration> dishConfigs{
       {0, L"dish-config", CQeRectBase<double>(), CQeByteArray("e", 1), CQeByteArray("s", 1)}};
   Expect(QeProjectDb_Dishconfig_InsertMany(h, dishConfigs), "dish config");
   std::list<SQeProjectDbRow_dishname> dishes{
-      {0, f.dishUuid, dishConfigs.front().iKey, kQeCustomDishesCompany, L"Type", L"Dish", 1, 0}};
+      {0, L"dish-uuid", dishConfigs.front().iKey, kQeCustomDishesCompany, L"Type", L"Dish", 1, 0}};
   Expect(QeProjectDb_Dishname_InsertMany(h, dishes), "dish name");
-  f.dishNameKey = dishes.front().iKey;
-  f.slideUuid = L"slide-uuid";
-  std::list<SQeProjectDbRow_slidedef> slides{{0, f.slideUuid, L"75x25 mm", L"Type", L"Slide", 0, 0,
-                                              1, 1, 0, CQeByteArray("e", 1), CQeByteArray("s", 1),
-                                              0}};
+  std::list<SQeProjectDbRow_slidedef> slides{{0, L"slide-uuid", L"75x25 mm", L"Type", L"Slide", 0,
+                                              0, 1, 1, 0, CQeByteArray("e", 1),
+                                              CQeByteArray("s", 1), 0}};
   Expect(QeProjectDb_Slidedef_InsertMany(h, slides), "slide");
-  f.slideKey = slides.front().iKey;
-  Expect(QeProjectDb_Plateinfo_Insert(h, f.runKey, f.plateNameKey, L"Plate", L"code", L"desc",
-                                      &f.plateinfoKey),
-         "plateinfo");
+  Expect(
+      QeProjectDb_Plateinfo_Insert(h, f.runKey, f.plateNameKey, L"Plate", L"code", L"desc", &key),
+      "plateinfo");
   Expect(QeProjectDb_Slideinfo_Insert(h, f.runKey, L"Slide", L"code", L"desc", &f.slideinfoKey),
          "slideinfo");
-  Expect(QeProjectDb_Wellinfo_Insert(h, f.runKey, 0, L"A01", &f.wellinfoKey), "wellinfo");
+  Expect(QeProjectDb_Wellinfo_Insert(h, f.runKey, 0, L"A01", &key), "wellinfo");
 }
 
 Ctx::~Ctx() {
@@ -366,7 +365,8 @@ CQeProjectThumbDb& Ctx::Thumbs() {
 
 std::string Ctx::ThumbPath() const { return dir_.File("thumbs.db"); }
 
-void Ctx::Begin(const std::wstring& hostile, int slot, int slots) {
+void Ctx::Call(const std::function<void(Ctx&)>& run, const std::wstring& hostile, int slot,
+               int slots) {
   hostile_ = CQeStringW(hostile);
   slot_ = slot;
   t.clear();
@@ -376,18 +376,10 @@ void Ctx::Begin(const std::wstring& hostile, int slot, int slots) {
   newRows_.clear();
   rows_.clear();
   std::filesystem::create_directories(dir_.path() / "files");
-}
-
-Snapshot Ctx::SnapshotAll() {
-  Snapshot all = TakeSnapshot(Db());
-  if (thumbs_) {
-    for (auto& [table, rows] : TakeSnapshot(ThumbPath())) all["thumbs." + table] = rows;
-  }
-  return all;
-}
-
-void Ctx::Check(const Snapshot& before, const Snapshot& after, const std::vector<SLogEntry>& log) {
-  for (const SLogEntry& entry : log) {
+  const Snapshot before = SnapshotAll();
+  TakeLog();
+  run(*this);
+  for (const SLogEntry& entry : TakeLog()) {
     const int primary = entry.code & 0xff;
     // Notices (a recovered WAL), warnings (an automatic index) and schema
     // changes (SQLite prepares the statement again by itself) are not errors.
@@ -397,6 +389,18 @@ void Ctx::Check(const Snapshot& before, const Snapshot& after, const std::vector
     EXPECT_TRUE(IsPrepareFailure(entry) || allowedCodes_.count(primary))
         << "SQLite logged " << entry.code << ": " << Short(entry.message);
   }
+  Check(before, SnapshotAll());
+}
+
+Ctx::Snapshot Ctx::SnapshotAll() {
+  Snapshot all = TakeSnapshot(Db());
+  if (thumbs_) {
+    for (auto& [table, rows] : TakeSnapshot(ThumbPath())) all["thumbs." + table] = rows;
+  }
+  return all;
+}
+
+void Ctx::Check(const Snapshot& before, const Snapshot& after) {
   std::set<std::string> tables;
   for (const auto& [table, rows] : before) tables.insert(table);
   for (const auto& [table, rows] : after) tables.insert(table);

@@ -49,28 +49,9 @@ const std::vector<SHostileText>& HostileTexts();
 // in a UTF-16 database.
 CQeStringW Stored(const CQeStringW& text);
 
-// ---- SQLite's error log (installed before SQLite initializes) ----
-
-struct SLogEntry {
-  int code = 0;
-  std::string message;
-};
-
-// SQLite's answer to the SQLITE_CONFIG_LOG call made at start-up.
+// SQLite's answer to the SQLITE_CONFIG_LOG call that installs the error log
+// at start-up, before SQLite initializes.
 int LogConfigResult();
-// The entries logged since the last call, then forgets them.
-std::vector<SLogEntry> TakeLog();
-// True for the entry SQLite writes when a statement fails to prepare.
-bool IsPrepareFailure(const SLogEntry& entry);
-
-// ---- Row snapshots ----
-
-// Every row of every table of the main database: table -> rowid -> values.
-using Snapshot = std::map<std::string, std::map<int64_t, std::string>>;
-Snapshot TakeSnapshot(sqlite3* db);
-// The same through a read-only connection of its own; empty when the file
-// cannot be read.
-Snapshot TakeSnapshot(const std::string& path);
 
 // The first column of every row of sql, as texts (UTF-8 turned wide).
 std::vector<CQeStringW> ReadTexts(sqlite3* db, const std::string& sql);
@@ -80,18 +61,13 @@ std::vector<CQeStringW> ReadTexts(const std::string& path, const std::string& sq
 // whether a call changed it; "missing" when there is no such file.
 std::string FileDigest(const std::string& path);
 
-// ---- The fixture database ----
-
-// Keys and texts of the rows the fixture holds (one of each).
+// Keys of the fixture's rows that cases refer to (it holds one row in most
+// tables, a custom plate, dish and slide among them).
 struct SFixture {
-  int64_t projKey = 0, jobdefKey = 0, programKey = 0, taskKey = 0, runKey = 0, fileKey = 0;
-  int64_t assayrunKey = 0, binlayerKey = 0, propdefKey = 0, tagdefKey = 0, recipeKey = 0;
-  int64_t depositKey = 0, plateinfoKey = 0, slideinfoKey = 0, wellinfoKey = 0;
-  int64_t jobpropdefKey = 0, plateNameKey = 0, plateConfigKey = 0, dishNameKey = 0;
-  int64_t slideKey = 0;
+  int64_t projKey = 0, jobdefKey = 0, programKey = 0, taskKey = 0, runKey = 0, assayrunKey = 0;
+  int64_t propdefKey = 0, tagdefKey = 0, recipeKey = 0, depositKey = 0, slideinfoKey = 0;
+  int64_t jobpropdefKey = 0, plateNameKey = 0;
   CQeStringW projectFolder;  // absolute, ends in '/'
-  CQeStringW projectFolderName, runFolderName;
-  CQeStringW plateUuid, dishUuid, slideUuid;
   SQeProjectDbRow_jobuser user;
 };
 
@@ -103,6 +79,10 @@ class Ctx {
   Ctx& operator=(const Ctx&) = delete;
 
   bool Ready() const { return h != 0; }
+  // Runs run with hostile as text argument slot, then checks SQLite's log
+  // and every row of the project and thumbnail databases against what the
+  // case declared.
+  void Call(const std::function<void(Ctx&)>& run, const std::wstring& hostile, int slot, int slots);
 
   // The text for text argument slot of the current call: the hostile text
   // when slot is the argument under test, else a plain text never used
@@ -145,12 +125,12 @@ class Ctx {
   uint32_t h = 0;
   SFixture f;
 
-  // Used by the driver.
-  void Begin(const std::wstring& hostile, int slot, int slots);
-  Snapshot SnapshotAll();
-  void Check(const Snapshot& before, const Snapshot& after, const std::vector<SLogEntry>& log);
-
  private:
+  // Every row of every table: table -> rowid -> values.
+  using Snapshot = std::map<std::string, std::map<int64_t, std::string>>;
+  Snapshot SnapshotAll();
+  void Check(const Snapshot& before, const Snapshot& after);
+
   qe::test::TempDir dir_;  // on a memory file system when there is one
   std::wstring dbPath_;
   CQeStringW hostile_;
