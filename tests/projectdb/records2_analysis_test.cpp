@@ -72,12 +72,10 @@ TEST_F(RecordsAnalysisTest, FullAnalysisIsWrittenInBatchesAndGoesWithItsRun) {
   std::vector<SQeProjectDbRow_binlayer> layers;
   ASSERT_EQ(QeProjectDb_Binlayer_GetMany(h_, run_, layers), 0);
   ASSERT_EQ(layers.size(), 2u);
-  EXPECT_EQ(layers[0].wszName, kQuoteName);
-  EXPECT_EQ(std::make_tuple(layers[0].iAssayrunKeyRef, layers[0].iColor),
-            std::make_tuple(assay, 0xff0000));
+  EXPECT_EQ(std::make_tuple(layers[0].wszName, layers[0].iAssayrunKeyRef, layers[0].iColor),
+            std::make_tuple(kQuoteName, assay, 0xff0000));
   EXPECT_FALSE(layers[0].bSelected);
-  SQeProjectDbRow_assayrun row;
-  ASSERT_EQ(QeProjectDb_Assayrun_GetOne(h_, assay, row), 0);
+  const auto row = Get<SQeProjectDbRow_assayrun>(assay);
   EXPECT_EQ(row.wszName, kQuoteName);
   EXPECT_EQ(std::make_tuple(row.iCapturedDataKeyRef, row.dCTime), std::make_tuple(task_, 2.5));
 
@@ -121,18 +119,16 @@ TEST_F(RecordsAnalysisTest, RecipesAreFoundByExactName) {
   ASSERT_EQ(QeProjectDb_Assayrecipe_GetAllNames(h_, names), 0);
   EXPECT_EQ(names, (std::vector<CQeStringW>{L"kept", kQuoteName, kOtherName}));
 
-  SQeProjectDbRow_assayrecipe row;
-  ASSERT_EQ(QeProjectDb_Assayrecipe_GetOne(h_, key, row), 0);
-  EXPECT_EQ(row.pData, CQeByteArray(data, sizeof(data)));
-  EXPECT_EQ(row.dCTime, 1);
+  EXPECT_EQ(Get<SQeProjectDbRow_assayrecipe>(key).pData, CQeByteArray(data, sizeof(data)));
   const CQeByteArray replaced("new", 3);
   ASSERT_EQ(QeProjectDb_Assayrecipe_Update(h_, key, L"renamed", L"d2", L"m2", 5, replaced), 0);
   std::list<SQeProjectDbRow_assayrecipe> all;
   ASSERT_EQ(QeProjectDb_Assayrecipe_GetAll(h_, all), 0);
   ASSERT_EQ(all.size(), 2u);
-  EXPECT_EQ(all.front().wszUniqueName, L"renamed");
-  EXPECT_EQ(all.front().pData, replaced);
-  EXPECT_EQ(std::make_tuple(all.front().dCTime, all.front().dMTime), std::make_tuple(1.0, 5.0));
+  const auto& first = all.front();
+  EXPECT_EQ(first.wszUniqueName + first.wszDesc + first.wszModule, L"renamedd2m2");
+  EXPECT_EQ(std::make_tuple(first.dCTime, first.dMTime, first.pData),
+            std::make_tuple(1.0, 5.0, replaced));
   EXPECT_EQ(QeProjectDb_Assayrecipe_Insert(h_, L"renamed", L"", L"", 0, 0, 0, nullptr, &dup), 19);
   ASSERT_EQ(QeProjectDb_Assayrecipe_Delete(h_, key), 0);
   EXPECT_EQ(QeProjectDb_Assayrecipe_Find(h_, L"renamed"), 0);
@@ -147,9 +143,9 @@ TEST_F(RecordsAnalysisTest, DepositUpdateReplacesTheWholeBlob) {
   std::list<SQeProjectDbRow_deposit> rows(1);
   ASSERT_EQ(QeProjectDb_Deposit_GetMany(h_, jobdef_, rows), 0);
   ASSERT_EQ(rows.size(), 2u);
-  EXPECT_EQ(rows.back().pData, small);
-  EXPECT_EQ(rows.back().wszUuid, kOtherName);
-  EXPECT_EQ(std::make_tuple(rows.back().dCTime, rows.back().dMTime), std::make_tuple(3.0, 4.0));
+  const auto& row = rows.back();
+  EXPECT_EQ(std::make_tuple(row.iKey, row.dCTime, row.dMTime, row.wszUuid, row.pData),
+            std::make_tuple(key, 3.0, 4.0, kOtherName, small));
 }
 
 }  // namespace

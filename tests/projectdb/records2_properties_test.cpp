@@ -23,8 +23,7 @@ TEST_F(RecordsPropertyTest, PropdefGetOrInsertIgnoresLetterCaseAndDescription) {
   EXPECT_EQ(Count("propdef"), 1);
   SQeProjectDbRow_propdef row;
   ASSERT_EQ(QeProjectDb_Propdef_GetOne(h_, kQuoteName, first, row), 0);
-  EXPECT_EQ(row.wszDesc, L"one");
-  EXPECT_EQ(row.wszUnit, L"µm²");
+  EXPECT_EQ(row.wszDesc + L"|" + row.wszUnit, L"one|µm²");
 
   ASSERT_EQ(QeProjectDb_Propdef_GetOrInsert(h_, kQuoteName, L"Area", L"px", L"", &px), 0);
   EXPECT_NE(px, first);
@@ -83,10 +82,7 @@ TEST_F(RecordsPropertyTest, StatisticsAreReplacedInPlace) {
   EXPECT_EQ(QeProjectDb_Jobrunpropstat_GetOne(h_, run_, prop, stat), eQeNotFound);
   EXPECT_EQ(stat.iCount, 42);
 
-  stat.iJobrunKeyRef = run_;
-  stat.iPropdefKeyRef = prop;
-  stat.iCount = 3;
-  stat.dStatMax = 9.5;
+  stat = {0, run_, prop, 3, 0, 0.0, 9.5, 0.0, 0.0, 0.0};
   int64_t first = 0, second = 0;
   ASSERT_EQ(QeProjectDb_Jobrunpropstat_InsertOrReplace(h_, stat, &first), 0);
   stat.iCount = 4;
@@ -117,11 +113,11 @@ TEST_F(RecordsPropertyTest, TagWithoutSetIsFoundByNameButNotByEmptySet) {
   SQeProjectDbRow_tagdef row(0, L"x", L"x", L"x");
   EXPECT_EQ(QeProjectDb_Tagdef_GetOne(h_, L"", loose, row), 0);
   EXPECT_EQ(row.wszName, L"x");
-  ASSERT_EQ(QeProjectDb_Tagdef_GetOne(h_, loose, row), 0);
-  EXPECT_EQ(row.wszTagsetName, L"");
-  EXPECT_EQ(row.wszName, kQuoteName);
   ASSERT_EQ(QeProjectDb_Tagdef_GetOne(h_, kOtherName, inSet, row), 0);
   EXPECT_EQ(row.wszName, L"Tag");
+  EXPECT_EQ(Get<SQeProjectDbRow_tagdef>(loose).wszTagsetName + L"|" +
+                Get<SQeProjectDbRow_tagdef>(loose).wszName,
+            L"|" + kQuoteName);
 
   std::vector<SQeProjectDbRow_tagdef> rows;
   ASSERT_EQ(QeProjectDb_Tagdef_GetMany(h_, kOtherName, rows), 0);
@@ -137,12 +133,10 @@ TEST_F(RecordsPropertyTest, TagWithoutSetIsFoundByNameButNotByEmptySet) {
 }
 
 TEST_F(RecordsPropertyTest, LatestColourAcrossTwoRuns) {
-  int64_t tag = 0, bare = 0;
-  QeProjectDb_Tagdef_Insert(h_, L"s", L"t", L"", &tag);
-  QeProjectDb_Tagdef_Insert(h_, L"s", L"bare", L"", &bare);
+  const int64_t tag = AddTagdef("t"), bare = AddTagdef("bare");
   const int64_t run2 = AddRun(project_, jobdef_);
-  std::vector<SQeProjectDbRow_tagcolor> first{{0, run2, tag, 0x112233}};
-  std::vector<SQeProjectDbRow_tagcolor> second{{0, run_, tag, -16711936}};
+  std::vector<SQeProjectDbRow_tagcolor> first{{0, run2, tag, 0x112233}},
+      second{{0, run_, tag, -16711936}};
   ASSERT_EQ(QeProjectDb_Tagcolor_InsertMany(h_, first), 0);
   ASSERT_EQ(QeProjectDb_Tagcolor_InsertMany(h_, second), 0);
   EXPECT_GT(second[0].iKey, first[0].iKey);

@@ -8,6 +8,8 @@
 namespace qe::test {
 namespace {
 
+using TaskRow = SQeProjectDbRow_jobtask;
+
 class RecordsTaskTest : public RecordRunTest {
  protected:
   // A task of program_ whose fields all derive from order.
@@ -22,11 +24,6 @@ class RecordsTaskTest : public RecordRunTest {
               0);
     return key;
   }
-  SQeProjectDbRow_jobtask Get(int64_t key) {
-    SQeProjectDbRow_jobtask row;
-    EXPECT_EQ(QeProjectDb_Jobtask_GetOne(h_, key, row), 0);
-    return row;
-  }
   bool Exists(int64_t task) { return Count("jobtask", Eq("iKey", task)) == 1; }
 };
 
@@ -38,14 +35,13 @@ TEST_F(RecordsTaskTest, ZeroKeysAreStoredAsNullAndFieldsRoundTrip) {
   EXPECT_TRUE(IsNull("jobtask", "iJobprogramKeyRef", orphan));
   EXPECT_TRUE(IsNull("jobtask", "pDependencyExpression", orphan));
 
-  const SQeProjectDbRow_jobtask row = Get(top);
+  const auto row = Get<TaskRow>(top);
   EXPECT_EQ(std::make_tuple(row.iJobprogramKeyRef, row.iJobtaskKeyRef, row.iBlockNumber),
             std::make_tuple(program_, int64_t{0}, int64_t{11}));
-  EXPECT_EQ(row.wszClassName, kQuoteName);
-  EXPECT_EQ(row.wszName, kQuoteName + L" task");
-  EXPECT_EQ(row.wszNotes, kQuoteName);
-  EXPECT_EQ(row.pConnectionData, CQeByteArray("c", 1));
-  EXPECT_EQ(row.pDependencyExpression, CQeByteArray("e", 1));
+  EXPECT_EQ(row.wszClassName + row.wszName + row.wszNotes,
+            kQuoteName + kQuoteName + L" task" + kQuoteName);
+  EXPECT_EQ(std::tie(row.pConnectionData, row.pDependencyExpression),
+            std::make_tuple(CQeByteArray("c", 1), CQeByteArray("e", 1)));
   EXPECT_EQ(QeProjectDb_Jobtask_Insert(h_, program_, 4242, 0, 0, L"C", {}, nullptr, &key), 19);
   EXPECT_EQ(key, 0);
 }
@@ -56,39 +52,34 @@ TEST_F(RecordsTaskTest, UpdateChangesPlacementClassStateAndNotesOnly) {
   state.wszNotes = kOtherName;
   state.wszNotesDetailed = L"détail";
   ASSERT_EQ(QeProjectDb_Jobtask_Update(h_, task, 7, 8, L"D", state), 0);
-  const SQeProjectDbRow_jobtask row = Get(task);
+  const auto row = Get<TaskRow>(task);
   EXPECT_EQ(std::make_tuple(row.iBlockNumber, row.iOrder, row.iState, row.iVersion),
             std::make_tuple(7, 8, 0x40, 1));
-  EXPECT_EQ(row.wszClassName, L"D");
+  EXPECT_EQ(row.wszClassName + L"|" + row.wszName + L"|" + row.wszNotesDetailed,
+            L"D|C task|détail");
   EXPECT_EQ(row.wszNotes, kOtherName);
-  EXPECT_EQ(row.wszNotesDetailed, L"détail");
-  EXPECT_EQ(row.wszName, L"C task");
   EXPECT_EQ(row.pData, CQeByteArray("d", 1));
 }
 
 TEST_F(RecordsTaskTest, GetManyPutsTopLevelFirstThenByParentAndOrder) {
-  const int64_t a = Task(0, 2);
-  const int64_t b = Task(0, 1);
-  const int64_t a2 = Task(a, 2);
-  const int64_t a1 = Task(a, 1);
-  const int64_t b1 = Task(b, 1);
+  const int64_t a = Task(0, 2), b = Task(0, 1);
+  const int64_t a2 = Task(a, 2), a1 = Task(a, 1), b1 = Task(b, 1);
   QeProjectDb_Jobtask_Insert(h_, 0, 0, 0, 0, L"C", {}, nullptr, nullptr);  // no program
-  std::list<SQeProjectDbRow_jobtask> rows(1);
+  std::list<TaskRow> rows(1);
   ASSERT_EQ(QeProjectDb_Jobtask_GetMany(h_, program_, rows), 0);
   std::vector<int64_t> keys;
   for (const auto& row : rows) keys.push_back(row.iKey);
   EXPECT_EQ(keys, (std::vector<int64_t>{0, b, a, a1, a2, b1}));
 
   const int64_t odd = Task(b, 3, kOtherName);
-  std::list<SQeProjectDbRow_jobtask> ofClass;
+  std::list<TaskRow> ofClass;
   ASSERT_EQ(QeProjectDb_Jobtask_GetAllWithClass(h_, program_, kOtherName, ofClass), 0);
   ASSERT_EQ(ofClass.size(), 1u);
   EXPECT_EQ(ofClass.front().iKey, odd);
 }
 
 TEST_F(RecordsTaskTest, ThreeLevelTreeIsCopiedWithTheSameStructure) {
-  const int64_t root = Task(0, 1);
-  const int64_t child = Task(root, 1);
+  const int64_t root = Task(0, 1), child = Task(root, 1);
   Task(Task(0, 2), 1, kQuoteName);
   Task(child, 1);
   Task(root, 2);
@@ -98,20 +89,19 @@ TEST_F(RecordsTaskTest, ThreeLevelTreeIsCopiedWithTheSameStructure) {
   std::map<int64_t, int64_t> map{{-1, -1}};
   ASSERT_EQ(QeProjectDb_Jobtask_DuplicateMany(h_, program_, target, &map), 0);
   ASSERT_EQ(map.size(), 6u);
-  std::list<SQeProjectDbRow_jobtask> source;
+  std::list<TaskRow> source;
   QeProjectDb_Jobtask_GetMany(h_, program_, source);
   EXPECT_EQ(Count("jobtask", Eq("iJobprogramKeyRef", target)), 6);
   for (const auto& old : source) {
     ASSERT_TRUE(map.count(old.iKey));
-    const SQeProjectDbRow_jobtask now = Get(map[old.iKey]);
+    const auto now = Get<TaskRow>(map[old.iKey]);
     EXPECT_EQ(now.iJobprogramKeyRef, target);
     EXPECT_EQ(now.iJobtaskKeyRef, old.iJobtaskKeyRef ? map[old.iJobtaskKeyRef] : 0);
     EXPECT_EQ(std::make_tuple(now.iOrder, now.iBlockNumber),
               std::make_tuple(old.iOrder, old.iBlockNumber));
-    EXPECT_EQ(now.wszClassName, old.wszClassName);
-    EXPECT_EQ(now.wszNotes, old.wszNotes);
-    EXPECT_EQ(now.pData, old.pData);
-    EXPECT_EQ(now.pDependencyExpression, old.pDependencyExpression);
+    EXPECT_EQ(now.wszClassName + now.wszNotes, old.wszClassName + old.wszNotes);
+    EXPECT_EQ(std::tie(now.pData, now.pDependencyExpression),
+              std::tie(old.pData, old.pDependencyExpression));
   }
   EXPECT_EQ(Count("jobtask", Eq("iJobtaskKeyRef", map[child])), 1);
 
@@ -121,24 +111,12 @@ TEST_F(RecordsTaskTest, ThreeLevelTreeIsCopiedWithTheSameStructure) {
   EXPECT_EQ(untouched, (std::map<int64_t, int64_t>{{1, 2}}));
 }
 
-TEST_F(RecordsTaskTest, DeleteTakesTheSubtreeAndDeleteManyTheProgram) {
-  const int64_t root = Task(0, 1);
-  const int64_t child = Task(root, 1);
-  const int64_t other = Task(0, 2);
-  ASSERT_EQ(QeProjectDb_Jobtask_Delete(h_, root), 0);
-  EXPECT_FALSE(Exists(child));
-  EXPECT_TRUE(Exists(other));
-  ASSERT_EQ(QeProjectDb_Jobtask_DeleteMany(h_, program_), 0);
-  EXPECT_EQ(Count("jobtask"), 0);
-}
-
 // A task is tied to a run when a frame, run loop or assay run of any run
 // refers to it or to a task below it; the run using its program does not.
-TEST_F(RecordsTaskTest, DeleteIfNotInJobrunSparesTasksThatRunsReferTo) {
+TEST_F(RecordsTaskTest, DeletionTakesSubtreesAndSparesTasksThatRunsReferTo) {
   const int64_t byFrame = Task(0, 1), byLoop = Task(0, 2), byAssay = Task(0, 3);
   const int64_t byCapture = Task(0, 4), parent = Task(0, 5), loose = Task(0, 6);
-  const int64_t deepChild = Task(Task(parent, 1), 1);
-  const int64_t looseChild = Task(loose, 1);
+  const int64_t deepChild = Task(Task(parent, 1), 1), looseChild = Task(loose, 1);
   ASSERT_EQ(QeProjectDb_Frame_Insert(h_, run_, byFrame, 0, 0, 0, 0, nullptr), 0);
   ASSERT_EQ(QeProjectDb_Frame_Insert(h_, run_, deepChild, 1, 0, 0, 0, nullptr), 0);
   ASSERT_EQ(QeProjectDb_Runloop_Insert(h_, run_, byLoop, 0, 0, 0, nullptr), 0);
@@ -159,6 +137,13 @@ TEST_F(RecordsTaskTest, DeleteIfNotInJobrunSparesTasksThatRunsReferTo) {
   EXPECT_EQ(QeProjectDb_Jobtask_DeleteIfNotInJobrun(h_, parent), 0);
   EXPECT_FALSE(Exists(parent));
   EXPECT_FALSE(Exists(deepChild));
+  // Delete takes the subtree; DeleteMany every task of the program.
+  const int64_t child = Task(byFrame, 1);
+  ASSERT_EQ(QeProjectDb_Jobtask_Delete(h_, byFrame), 0);
+  EXPECT_FALSE(Exists(child));
+  EXPECT_TRUE(Exists(byLoop));
+  ASSERT_EQ(QeProjectDb_Jobtask_DeleteMany(h_, program_), 0);
+  EXPECT_EQ(Count("jobtask"), 0);
 }
 
 }  // namespace

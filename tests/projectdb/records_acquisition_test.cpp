@@ -7,12 +7,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kFrames = 500;
-constexpr int kWells = 4;
-constexpr int kTimePoints = 5;
-constexpr int kFields = kFrames / (kWells * kTimePoints);  // 25 fields per well and time
-constexpr double kStart = 2460400.25;
-constexpr double kFrameSpacing = 1.0 / 86400.0;  // one second
+// 5 time points x 4 wells x 25 fields, one second apart, in two files.
+constexpr int kFrames = 500, kWells = 4, kFields = 25;
+constexpr double kStart = 2460400.25, kSecond = 1.0 / 86400.0;
 
 class RecordsAcquisitionTest : public RecordApiTest {
  protected:
@@ -28,42 +25,31 @@ TEST_F(RecordsAcquisitionTest, ARealisticRunIsWrittenAndReadBack) {
   CQeStringW runFolder;
   const int64_t run = AddRun(project_, jobdef_, 1, L"Plate 'A' 50% confluent", &runFolder);
   ASSERT_GT(run, 0);
-  ASSERT_TRUE(fs::is_directory(qe::ToFsPath(runFolder)));
-
-  // Two image files of 250 frames each; their counts are filled at the end.
-  int64_t files[2] = {};
-  for (int f = 0; f < 2; ++f) {
+  int64_t files[2] = {}, loops[3] = {}, wells[kWells] = {};
+  for (int f = 0; f < 2; ++f) {  // frame counts are filled at the end
     const CQeStringW name = CQeStringW::Formatted(L"Plate_A_part%d.tif", f + 1);
     ASSERT_EQ(QeProjectDb_File_Insert(h_, run, name, 1024, 1024, 1, 1, 16, 0, &files[f]), 0);
   }
-
   // Loops: time (outer), well, field (inner).
-  int64_t loops[3] = {};
   for (int order = 0; order < 3; ++order) {
     ASSERT_EQ(QeProjectDb_Runloop_Insert(h_, run, 0, order, order, 100 + order, &loops[order]), 0);
   }
-  const int64_t plate = AddPlateinfo(run);
-  int64_t wells[kWells] = {};
-  for (int w = 0; w < kWells; ++w) wells[w] = AddWellinfo(run, w);
-  const int64_t focus = AddTagdef("in focus");
-  const int64_t bubble = AddTagdef("air bubble");
+  const int64_t plate = AddInfo("plateinfo", run);
+  for (int w = 0; w < kWells; ++w) wells[w] = AddInfo("wellinfo", run, w);
+  const int64_t focus = AddTagdef("in focus"), bubble = AddTagdef("air bubble");
 
   std::vector<SQeProjectDbRow_loopindex> indices;
   std::vector<SQeProjectDbRow_frameplateinfo> plateLinks;
   std::vector<SQeProjectDbRow_framewellinfo> wellLinks;
   std::vector<SQeProjectDbRow_frametag> tags;
   for (int i = 0; i < kFrames; ++i) {
-    const int time = i / (kWells * kFields);
     const int well = (i / kFields) % kWells;
-    const int field = i % kFields;
-    const int64_t file = files[i < kFrames / 2 ? 0 : 1];
-    int64_t frameKey = 0;
-    ASSERT_EQ(QeProjectDb_Frame_Insert(h_, run, 0, i, kStart + i * kFrameSpacing, file,
-                                       i % (kFrames / 2), &frameKey),
+    ASSERT_EQ(QeProjectDb_Frame_Insert(h_, run, 0, i, kStart + i * kSecond, files[i * 2 / kFrames],
+                                       i % (kFrames / 2), nullptr),
               0);
-    indices.emplace_back(0, run, i, loops[0], time);
+    indices.emplace_back(0, run, i, loops[0], i / (kWells * kFields));
     indices.emplace_back(0, run, i, loops[1], well);
-    indices.emplace_back(0, run, i, loops[2], field);
+    indices.emplace_back(0, run, i, loops[2], i % kFields);
     plateLinks.emplace_back(0, run, plate, i);
     wellLinks.emplace_back(0, run, wells[well], i);
     tags.emplace_back(0, run, focus, i);
@@ -74,33 +60,26 @@ TEST_F(RecordsAcquisitionTest, ARealisticRunIsWrittenAndReadBack) {
   ASSERT_EQ(QeProjectDb_Framewellinfo_InsertMany(h_, wellLinks), 0);
   ASSERT_EQ(QeProjectDb_Frametag_InsertMany(h_, tags), 0);
   for (const int64_t file : files) ASSERT_EQ(QeProjectDb_File_Update(h_, file, kFrames / 2), 0);
-  const double end = kStart + kFrames * kFrameSpacing;
+  const double end = kStart + kFrames * kSecond;
   ASSERT_EQ(QeProjectDb_Jobrun_UpdateFinish(h_, run, 2, end, L"Finished"), 0);
 
   // Read back through the record functions...
-  SQeProjectDbRow_jobrun runRow;
-  ASSERT_EQ(QeProjectDb_Jobrun_GetOne(h_, run, runRow), 0);
+  const auto runRow = Get<SQeProjectDbRow_jobrun>(run);
   EXPECT_EQ(runRow.wszName, L"Plate 'A' 50% confluent");
-  EXPECT_EQ(runRow.iFinishFlags, 2);
-  EXPECT_EQ(runRow.dFTime, end);
+  EXPECT_EQ(std::make_tuple(runRow.iFinishFlags, runRow.dFTime), std::make_tuple(int64_t{2}, end));
   CQeStringW path;
   ASSERT_EQ(QeProjectDb_Jobrun_GetAbsPath(h_, run, path), 0);
   EXPECT_EQ(path, runFolder);
-  SQeProjectDbRow_file fileRow;
-  ASSERT_EQ(QeProjectDb_File_GetOne(h_, files[1], fileRow), 0);
+  const auto fileRow = Get<SQeProjectDbRow_file>(files[1]);
   EXPECT_EQ(fileRow.wszFileName, L"Plate_A_part2.tif");
   EXPECT_EQ(fileRow.iFrameCount, kFrames / 2);
-  std::vector<SQeProjectDbRow_runloop> loopRows;
-  ASSERT_EQ(QeProjectDb_Runloop_GetMany(h_, run, loopRows), 0);
-  ASSERT_EQ(loopRows.size(), 3u);
-  EXPECT_EQ(loopRows[2].iLoopType, 102);
+  for (const auto& row : indices) ASSERT_GT(row.iKey, 0);
 
-  // ...and by what the rows say together.
+  // ...and by what the rows say together. Frame 437: time 4, well 1, field
+  // 12, in the second file at 187.
   EXPECT_EQ(Count("frame", Eq("iJobrunKeyRef", run)), kFrames);
   EXPECT_EQ(Count("frame", Eq("iFileKeyRef", files[0])), kFrames / 2);
   EXPECT_EQ(Count("loopindex", Eq("iJobrunKeyRef", run)), 3 * kFrames);
-  for (const auto& row : indices) ASSERT_GT(row.iKey, 0);
-  // Frame 437: time 4, well 1, field 12, in the second file at 187.
   EXPECT_EQ(Text("SELECT group_concat(iLoopIndex, ',') FROM (SELECT l.iLoopIndex FROM loopindex l "
                  "JOIN runloop r ON r.iKey=l.iRunloopKeyRef WHERE l.iFrameIndex=437 ORDER BY "
                  "r.iOrder)"),
@@ -116,10 +95,9 @@ TEST_F(RecordsAcquisitionTest, ARealisticRunIsWrittenAndReadBack) {
 
   // The finished run is not touched by the crash recovery.
   EXPECT_EQ(QeProjectDb_Jobrun_RemoveRunningFlag(h_), 0);
-  EXPECT_EQ(Col("jobrun", "iFinishFlags", run), 2);
-  EXPECT_EQ(Double("SELECT dFTime FROM jobrun WHERE " + Eq("iKey", run)), end);
-
-  // Deleting the run takes everything it recorded with it.
+  EXPECT_EQ(Get<SQeProjectDbRow_jobrun>(run).iFinishFlags, 2);
+  EXPECT_EQ(Get<SQeProjectDbRow_jobrun>(run).dFTime, end);
+  // Deleting the run takes everything it recorded with it, but not its folder.
   EXPECT_EQ(QeProjectDb_Jobrun_Delete(h_, run), 0);
   for (const char* table : {"frame", "file", "runloop", "loopindex", "frametag", "frameplateinfo",
                             "framewellinfo", "plateinfo", "wellinfo"}) {
@@ -133,43 +111,38 @@ TEST_F(RecordsAcquisitionTest, RemoveRunningFlagOnRunsWithoutFrames) {
   ASSERT_EQ(Exec("UPDATE jobrun SET dFTime=2460000.5"), SQLITE_OK);
   EXPECT_EQ(QeProjectDb_Jobrun_RemoveRunningFlag(h_), 0);
   EXPECT_EQ(Col("jobrun", "iFinishFlags", done), 0x100) << "nothing running, nothing changed";
-  EXPECT_EQ(Double("SELECT dFTime FROM jobrun WHERE " + Eq("iKey", done)), 2460000.5);
+  EXPECT_EQ(Get<SQeProjectDbRow_jobrun>(done).dFTime, 2460000.5);
 
+  // The low byte becomes 4 and the host's higher bits stay; no frame, no time.
   const int64_t run = AddRun(project_, jobdef_, 0x3F01);
   EXPECT_EQ(QeProjectDb_Jobrun_RemoveRunningFlag(h_), 0);
-  // The low byte becomes 4; the host's higher bits stay; no frame, no time.
   EXPECT_EQ(Col("jobrun", "iFinishFlags", run), 0x3F04);
   EXPECT_TRUE(IsNull("jobrun", "dFTime", run));
-  SQeProjectDbRow_jobrun row;
-  ASSERT_EQ(QeProjectDb_Jobrun_GetOne(h_, run, row), 0);
-  EXPECT_EQ(row.dFTime, 0.0);
+  EXPECT_EQ(Get<SQeProjectDbRow_jobrun>(run).dFTime, 0.0);
   std::vector<SQeProjectDbRow_jobrun> running;
   EXPECT_EQ(QeProjectDb_Jobrun_GetManyWithFinishFlag(h_, jobdef_, 1, 1, running), 0);
   EXPECT_TRUE(running.empty());
 }
 
 TEST_F(RecordsAcquisitionTest, ARunningRunWithFramesTakesItsLastFrameAndRepairsFileCounts) {
-  const int64_t crashed = AddRun(project_, jobdef_, 1);
-  const int64_t finished = AddRun(project_, jobdef_, 2);
+  const int64_t crashed = AddRun(project_, jobdef_, 1), finished = AddRun(project_, jobdef_, 2);
   int64_t counted = 0, uncounted = 0, empty = 0, other = 0;
   ASSERT_EQ(QeProjectDb_File_Insert(h_, crashed, L"a.tif", 8, 8, 1, 1, 8, 99, &counted), 0);
   ASSERT_EQ(QeProjectDb_File_Insert(h_, crashed, L"b.tif", 8, 8, 1, 1, 8, 0, &uncounted), 0);
   ASSERT_EQ(QeProjectDb_File_Insert(h_, crashed, L"c.tif", 8, 8, 1, 1, 8, 0, &empty), 0);
   ASSERT_EQ(QeProjectDb_File_Insert(h_, finished, L"d.tif", 8, 8, 1, 1, 8, 0, &other), 0);
-  int64_t key = 0;
   for (int i = 0; i < 3; ++i) {
-    ASSERT_EQ(QeProjectDb_Frame_Insert(h_, crashed, 0, i, kStart + i, counted, i, &key), 0);
+    ASSERT_EQ(QeProjectDb_Frame_Insert(h_, crashed, 0, i, kStart + i, counted, i, nullptr), 0);
   }
   // The last frame by time is not the last by index.
-  ASSERT_EQ(QeProjectDb_Frame_Insert(h_, crashed, 0, 3, kStart + 10, uncounted, 0, &key), 0);
-  ASSERT_EQ(QeProjectDb_Frame_Insert(h_, crashed, 0, 4, kStart + 5, uncounted, 1, &key), 0);
-  ASSERT_EQ(QeProjectDb_Frame_Insert(h_, finished, 0, 0, kStart, other, 0, &key), 0);
+  ASSERT_EQ(QeProjectDb_Frame_Insert(h_, crashed, 0, 3, kStart + 10, uncounted, 0, nullptr), 0);
+  ASSERT_EQ(QeProjectDb_Frame_Insert(h_, crashed, 0, 4, kStart + 5, uncounted, 1, nullptr), 0);
+  ASSERT_EQ(QeProjectDb_Frame_Insert(h_, finished, 0, 0, kStart, other, 0, nullptr), 0);
 
   EXPECT_EQ(QeProjectDb_Jobrun_RemoveRunningFlag(h_), 0);
-  SQeProjectDbRow_jobrun row;
-  ASSERT_EQ(QeProjectDb_Jobrun_GetOne(h_, crashed, row), 0);
-  EXPECT_EQ(row.iFinishFlags, 4);
-  EXPECT_EQ(row.dFTime, kStart + 10);
+  const auto row = Get<SQeProjectDbRow_jobrun>(crashed);
+  EXPECT_EQ(std::make_tuple(row.iFinishFlags, row.dFTime),
+            std::make_tuple(int64_t{4}, kStart + 10));
   EXPECT_EQ(Col("file", "iFrameCount", counted), 99) << "a count already set stays";
   EXPECT_EQ(Col("file", "iFrameCount", uncounted), 2);
   EXPECT_EQ(Col("file", "iFrameCount", empty), 0);

@@ -26,11 +26,6 @@ class RecordsJobrunTest : public RecordApiTest {
                                      program < 0 ? program_ : program, flags, name, L"notes", row,
                                      folder);
   }
-  SQeProjectDbRow_jobrun Get(int64_t key) {
-    SQeProjectDbRow_jobrun row;
-    EXPECT_EQ(QeProjectDb_Jobrun_GetOne(h_, key, row), 0);
-    return row;
-  }
   double MTime(const std::string& table, int64_t key) {
     return Double("SELECT dMTime FROM " + table + " WHERE " + Eq("iKey", key));
   }
@@ -41,33 +36,28 @@ class RecordsJobrunTest : public RecordApiTest {
   int64_t project_ = 0, jobdef_ = 0, program_ = 0;
 };
 
-TEST_F(RecordsJobrunTest, FolderFormatOneGroupsRunsUnderTheJobdefName) {
-  SQeProjectDbRow_jobrun row;
-  CQeStringW folder;
-  ASSERT_EQ(Insert(L"Run 1", &row, &folder), 0);
-  const std::string stamp = Stamp(row.dCTime);
-  EXPECT_TRUE(std::regex_match(stamp, std::regex(R"(\d{8}_\d{6}_\d{3})"))) << stamp;
-  // Stored in the file format's form, with a backslash; on disk with '/'.
-  EXPECT_EQ(row.wszFolderName.ToUtf8(), "Zell_Scan_2_0__ü_\\" + stamp);
-  EXPECT_EQ(Text("SELECT wszFolderName FROM jobrun WHERE " + Eq("iKey", row.iKey)),
-            row.wszFolderName);
-  const fs::path onDisk = Root() / "Project" / "Zell_Scan_2_0__ü_" / stamp;
-  EXPECT_TRUE(fs::is_directory(onDisk));
-  EXPECT_EQ(folder.ToUtf8(), onDisk.string() + "/");
-}
-
-TEST_F(RecordsJobrunTest, OtherFolderFormatsPutTheStampFirstAndTheRunName) {
-  for (const char* setting : {"UPDATE settings SET varValue=2 WHERE wszName='folderformat'",
-                              "DELETE FROM settings WHERE wszName='folderformat'"}) {
+// Folder format 1 groups runs under the cleaned job definition name (stored
+// with a backslash, made with '/'); any other value, or none, puts the stamp
+// first and the cleaned run name after it.
+TEST_F(RecordsJobrunTest, RunFolderNamesUnderBothFolderFormats) {
+  for (const char* setting :
+       {"SELECT 1", "UPDATE settings SET varValue=2 WHERE wszName='folderformat'",
+        "DELETE FROM settings WHERE wszName='folderformat'"}) {
     SCOPED_TRACE(setting);
     ASSERT_EQ(Exec(setting), SQLITE_OK);
     SQeProjectDbRow_jobrun row;
     CQeStringW folder;
     ASSERT_EQ(Insert(L"Well A1, 50% Ölfilm", &row, &folder), 0);
-    const std::string expected = Stamp(row.dCTime) + "__Well_A1__50__Ölfilm";
-    EXPECT_EQ(row.wszFolderName.ToUtf8(), expected);
-    EXPECT_EQ(folder.ToUtf8(), (Root() / "Project" / expected).string() + "/");
-    EXPECT_TRUE(fs::is_directory(Root() / "Project" / expected));
+    const std::string stamp = Stamp(row.dCTime);
+    EXPECT_TRUE(std::regex_match(stamp, std::regex(R"(\d{8}_\d{6}_\d{3})"))) << stamp;
+    const bool byJobdef = std::string(setting) == "SELECT 1";
+    const std::string stored =
+        byJobdef ? "Zell_Scan_2_0__ü_\\" + stamp : stamp + "__Well_A1__50__Ölfilm";
+    EXPECT_EQ(row.wszFolderName.ToUtf8(), stored);
+    EXPECT_EQ(Get<SQeProjectDbRow_jobrun>(row.iKey).wszFolderName, row.wszFolderName);
+    const fs::path onDisk = Root() / "Project" / (byJobdef ? "Zell_Scan_2_0__ü_/" + stamp : stored);
+    EXPECT_TRUE(fs::is_directory(onDisk));
+    EXPECT_EQ(folder.ToUtf8(), onDisk.string() + "/");
   }
 }
 
@@ -77,12 +67,9 @@ TEST_F(RecordsJobrunTest, InsertWithoutOutputsStillMakesFolderAndRowAndPathsFind
   ASSERT_EQ(QeProjectDb_Jobrun_GetAll(h_, rows), 0);
   ASSERT_EQ(rows.size(), 1u);
   const SQeProjectDbRow_jobrun& row = rows[0];
-  EXPECT_EQ(row.wszName, L"quiet");
-  EXPECT_EQ(row.wszDesc, L"notes");
-  EXPECT_EQ(row.iFinishFlags, 1);
-  EXPECT_EQ(row.iJobprogramKeyRef, program_);
-  EXPECT_EQ(row.dFTime, 0.0);
-  EXPECT_EQ(row.dCTime, row.dMTime);
+  EXPECT_EQ(row.wszName + L"|" + row.wszDesc, L"quiet|notes");
+  EXPECT_EQ(std::make_tuple(row.iFinishFlags, row.iJobprogramKeyRef, row.dFTime, row.dMTime),
+            std::make_tuple(int64_t{1}, program_, 0.0, row.dCTime));
   EXPECT_TRUE(row.wszFinishMessage.IsEmpty());
   EXPECT_EQ(row.wszUuid.GetLength(), 32);
 
@@ -124,14 +111,11 @@ TEST_F(RecordsJobrunTest, ConstructorsFromAJobdef) {
   EXPECT_EQ(std::make_tuple(a.iKey, a.iProjKeyRef, a.iJobdefKeyRef, a.iJobprogramKeyRef,
                             a.iFinishFlags, a.dCTime),
             std::make_tuple(0, 22, 11, 33, 1, 0.0));
-  EXPECT_EQ(a.wszName, L"Def");
-  EXPECT_EQ(a.wszDesc, L"Desc");
-  EXPECT_TRUE(a.wszUuid.IsEmpty());
+  EXPECT_EQ(a.wszName + L"|" + a.wszDesc + L"|" + a.wszUuid, L"Def|Desc|");
   const SQeProjectDbRow_jobdef untyped(11, 22, 0, 0, 1.0, 2.0, L"u", L"Def", L"Desc", 0);
   EXPECT_TRUE(SQeProjectDbRow_jobrun(untyped, 33, 1).wszDesc.IsEmpty());
   const SQeProjectDbRow_jobrun b(untyped, 33, 1, L"Named", L"Given");
-  EXPECT_EQ(b.wszName, L"Named");
-  EXPECT_EQ(b.wszDesc, L"Given");
+  EXPECT_EQ(b.wszName + L"|" + b.wszDesc, L"Named|Given");
 }
 
 TEST_F(RecordsJobrunTest, GetLatestTakesTheNewestStartWithinTheProject) {
@@ -148,7 +132,6 @@ TEST_F(RecordsJobrunTest, GetLatestTakesTheNewestStartWithinTheProject) {
   ASSERT_EQ(Exec("UPDATE jobrun SET dCTime=dCTime+5 WHERE " + Eq("iKey", otherRun)), SQLITE_OK);
   EXPECT_EQ(QeProjectDb_Jobrun_GetLatest(h_, project_, latest), 0);
   EXPECT_EQ(latest.iKey, first.iKey);
-  EXPECT_EQ(latest.wszName, L"first");
   EXPECT_EQ(latest.wszFolderName, first.wszFolderName);
 }
 
@@ -172,40 +155,34 @@ TEST_F(RecordsJobrunTest, ListsByProgramByFlagsAndCounts) {
   EXPECT_EQ(rows[3].iKey, done.iKey);
 }
 
-TEST_F(RecordsJobrunTest, UpdatesChangeTheirColumnsOnlyAndNeverTheModificationTime) {
+// The update functions leave the modification times of the run and its
+// parents alone; a change of the run's time carries up to both parents
+// (the connection's temporary triggers).
+TEST_F(RecordsJobrunTest, UpdatesChangeTheirColumnsOnlyAndATimeChangeStampsTheParents) {
   SQeProjectDbRow_jobrun row;
   ASSERT_EQ(Insert(L"before", &row, nullptr), 0);
   const int64_t jobdef2 = AddJobdef(project_, L"second def");
   const int64_t program2 = AddJobprogram(jobdef2);
+  ASSERT_EQ(Exec("UPDATE jobdef SET dMTime=2450000.5; UPDATE project SET dMTime=2450000.5;"),
+            SQLITE_OK);
   EXPECT_EQ(QeProjectDb_Jobrun_Rename(h_, row.iKey, kQuoteName), 0);
   EXPECT_EQ(QeProjectDb_Jobrun_UpdateNotes(h_, row.iKey, L"it's noted"), 0);
   EXPECT_EQ(QeProjectDb_Jobrun_UpdateJobprogram(h_, row.iKey, program2, jobdef2), 0);
   EXPECT_EQ(QeProjectDb_Jobrun_UpdateFinish(h_, row.iKey, 0x200, 2460100.25, L"Stopped: 'user'"),
             0);
-  const SQeProjectDbRow_jobrun after = Get(row.iKey);
-  EXPECT_EQ(after.wszName, kQuoteName);
-  EXPECT_EQ(after.wszDesc, L"it's noted");
+  const auto after = Get<SQeProjectDbRow_jobrun>(row.iKey);
+  EXPECT_EQ(after.wszName + L"|" + after.wszDesc, kQuoteName + L"|it's noted");
   EXPECT_EQ(std::make_tuple(after.iJobprogramKeyRef, after.iJobdefKeyRef, after.iFinishFlags),
             std::make_tuple(program2, jobdef2, int64_t{0x200}));
-  EXPECT_EQ(after.dFTime, 2460100.25);
+  EXPECT_EQ(std::make_tuple(after.dFTime, after.dCTime, after.dMTime),
+            std::make_tuple(2460100.25, row.dCTime, row.dMTime));
   EXPECT_EQ(after.wszFinishMessage, L"Stopped: 'user'");
-  EXPECT_EQ(std::make_tuple(after.dCTime, after.dMTime), std::make_tuple(row.dCTime, row.dMTime));
-  EXPECT_EQ(after.wszFolderName, row.wszFolderName);
-  EXPECT_EQ(after.wszUuid, row.wszUuid);
-}
-
-TEST_F(RecordsJobrunTest, ARunsNewModificationTimeStampsItsJobdefAndProject) {
-  SQeProjectDbRow_jobrun row;
-  ASSERT_EQ(Insert(L"r", &row, nullptr), 0);
-  ASSERT_EQ(Exec("UPDATE jobdef SET dMTime=2450000.5; UPDATE project SET dMTime=2450000.5;"),
-            SQLITE_OK);
-  // The record functions leave the parents alone...
-  EXPECT_EQ(QeProjectDb_Jobrun_UpdateFinish(h_, row.iKey, 2, 2460000.0, L"done"), 0);
-  EXPECT_EQ(MTime("jobdef", jobdef_), 2450000.5);
-  // ...while a change of the run's time carries up to both.
+  EXPECT_EQ(after.wszFolderName + after.wszUuid, row.wszFolderName + row.wszUuid);
+  EXPECT_EQ(std::make_tuple(MTime("jobdef", jobdef2), MTime("project", project_)),
+            std::make_tuple(2450000.5, 2450000.5));
   ASSERT_EQ(Exec("UPDATE jobrun SET dMTime=2460200.75 WHERE " + Eq("iKey", row.iKey)), SQLITE_OK);
-  EXPECT_EQ(MTime("jobdef", jobdef_), 2460200.75);
-  EXPECT_EQ(MTime("project", project_), 2460200.75);
+  EXPECT_EQ(std::make_tuple(MTime("jobdef", jobdef2), MTime("project", project_)),
+            std::make_tuple(2460200.75, 2460200.75));
 }
 
 TEST_F(RecordsJobrunTest, DeleteKeepsTheFolderAndDeleteFolderKeepsTheRow) {

@@ -8,21 +8,14 @@ namespace qe::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-class RecordsProjectTest : public RecordApiTest {
- protected:
-  SQeProjectDbRow_project Get(int64_t key) {
-    SQeProjectDbRow_project row;
-    EXPECT_EQ(QeProjectDb_Proj_GetOne(h_, key, row), 0);
-    return row;
-  }
-};
+using RecordsProjectTest = RecordApiTest;
+using Project = SQeProjectDbRow_project;
 
 TEST_F(RecordsProjectTest, InsertMakesTheFolderAndStoresTheRow) {
   int64_t key = -1;
   ASSERT_EQ(QeProjectDb_Proj_Insert(h_, kQuoteName, L"Beschreibung 'x'", L"Zellen ü", &key), 0);
   EXPECT_TRUE(fs::is_directory(Root() / "Zellen ü"));
-  const SQeProjectDbRow_project row = Get(key);
+  const Project row = Get<Project>(key);
   EXPECT_EQ(row.iKey, key);
   EXPECT_EQ(row.wszName, kQuoteName);
   EXPECT_EQ(row.wszDesc, L"Beschreibung 'x'");
@@ -36,16 +29,15 @@ TEST_F(RecordsProjectTest, InsertMakesTheFolderAndStoresTheRow) {
 
 TEST_F(RecordsProjectTest, AFolderInUseGivesTheUniqueVariantAndTheRowStoresIt) {
   fs::create_directories(Root() / "Empty");
-  EXPECT_EQ(Get(AddProject(L"E", L"Empty")).wszFolderName, L"Empty") << "an empty folder is reused";
+  EXPECT_EQ(Get<Project>(AddProject(L"E", L"Empty")).wszFolderName, L"Empty") << "reused";
   const int64_t first = AddProject(L"A", L"Cells");
   std::ofstream(Root() / "Cells" / "image.tif") << "x";
   const int64_t second = AddProject(L"B", L"Cells");
-  // A file in the way counts as a folder in use.
-  std::ofstream(Root() / "Cells (3)") << "x";
+  std::ofstream(Root() / "Cells (3)") << "x";  // a file in the way counts as in use
   const int64_t third = AddProject(L"C", L"Cells");
-  EXPECT_EQ(Get(first).wszFolderName, L"Cells");
-  EXPECT_EQ(Get(second).wszFolderName, L"Cells (2)");
-  EXPECT_EQ(Get(third).wszFolderName, L"Cells (4)");
+  EXPECT_EQ(Get<Project>(first).wszFolderName, L"Cells");
+  EXPECT_EQ(Get<Project>(second).wszFolderName, L"Cells (2)");
+  EXPECT_EQ(Get<Project>(third).wszFolderName, L"Cells (4)");
   EXPECT_TRUE(fs::is_directory(Root() / "Cells (2)"));
   EXPECT_TRUE(fs::is_directory(Root() / "Cells (4)"));
   EXPECT_FALSE(fs::exists(Root() / "Empty (2)"));
@@ -62,7 +54,6 @@ TEST_F(RecordsProjectTest, FolderCheckAndAbsolutePaths) {
   EXPECT_FALSE(fs::exists(dir_.path() / "full (2)")) << "the check makes nothing";
   EXPECT_EQ(QeProjectDb_Proj_CheckFolderPath(L"", out), -9);
   EXPECT_TRUE(out.IsEmpty());
-
   const CQeStringW root = QeProjectDb_Db_ProjectRootFolder(h_);
   EXPECT_EQ(QeProjectDb_Proj_MakeAbsPath(h_, L"My Project"), root + L"My Project/");
   EXPECT_EQ(QeProjectDb_Proj_MakeAbsPath(h_, L"a\\b\\"), root + L"a/b/");
@@ -95,16 +86,14 @@ TEST_F(RecordsProjectTest, InsertFailures) {
 TEST_F(RecordsProjectTest, GetOneOfAMissingKeyLeavesTheRecordAndGetAllAppends) {
   AddProject(L"One", L"One");
   AddProject(L"Two", L"Two");
-  SQeProjectDbRow_project row(5, 1.0, 2.0, L"u", L"n", L"d", L"f");
+  Project row(5, 1.0, 2.0, L"u", L"n", L"d", L"f");
   EXPECT_EQ(QeProjectDb_Proj_GetOne(h_, 999, row), 0);
   EXPECT_EQ(row.iKey, 5);
   EXPECT_EQ(row.wszFolderName, L"f");
-  std::vector<SQeProjectDbRow_project> rows{row};
+  std::vector<Project> rows{row};
   EXPECT_EQ(QeProjectDb_Proj_GetAll(h_, rows), 0);
   ASSERT_EQ(rows.size(), 3u);
-  EXPECT_EQ(rows[0].wszName, L"n");
-  EXPECT_EQ(rows[1].wszName, L"One");
-  EXPECT_EQ(rows[2].wszName, L"Two");
+  EXPECT_EQ(rows[0].wszName + rows[1].wszName + rows[2].wszName, L"nOneTwo");
 }
 
 TEST_F(RecordsProjectTest, GetLatestFollowsTheModificationTimeNotTheKey) {
@@ -114,15 +103,13 @@ TEST_F(RecordsProjectTest, GetLatestFollowsTheModificationTimeNotTheKey) {
   ASSERT_EQ(Exec("UPDATE project SET dMTime=2460000.5 WHERE " + Eq("iKey", newer)), 0);
   ASSERT_EQ(Exec("UPDATE project SET dMTime=2460001.5 WHERE " + Eq("iKey", older)), 0);
   EXPECT_EQ(QeProjectDb_Proj_GetLatest(h_), older);
-
   // Update stamps the time, so the updated project becomes the latest.
   EXPECT_EQ(QeProjectDb_Proj_Update(h_, newer, L"Renamed '1'", L"new desc"), 0);
   EXPECT_EQ(QeProjectDb_Proj_GetLatest(h_), newer);
-  const SQeProjectDbRow_project row = Get(newer);
-  EXPECT_EQ(row.wszName, L"Renamed '1'");
-  EXPECT_EQ(row.wszDesc, L"new desc");
+  const Project row = Get<Project>(newer);
+  EXPECT_EQ(row.wszName + L"|" + row.wszDesc + L"|" + row.wszFolderName,
+            L"Renamed '1'|new desc|Newer");
   EXPECT_GT(row.dMTime, 2460001.5);
-  EXPECT_EQ(row.wszFolderName, L"Newer");
   // An unknown key changes nothing and is no failure.
   EXPECT_EQ(QeProjectDb_Proj_Update(h_, newer + 10, L"X", L"Y"), 0);
   EXPECT_EQ(Count("project", "wszName='X'"), 0);

@@ -32,6 +32,22 @@ inline std::string Eq(const std::string& column, int64_t value) {
   return column + "=" + std::to_string(value);
 }
 
+// GetOne by key of each family, for RecordApiTest::Get.
+#define QE_TEST_GET_ONE(Row, Function) \
+  inline int GetOne(uint32_t h, int64_t key, Row& row) { return Function(h, key, row); }
+QE_TEST_GET_ONE(SQeProjectDbRow_project, QeProjectDb_Proj_GetOne)
+QE_TEST_GET_ONE(SQeProjectDbRow_jobdef, QeProjectDb_Jobdef_GetOne)
+QE_TEST_GET_ONE(SQeProjectDbRow_jobrun, QeProjectDb_Jobrun_GetOne)
+QE_TEST_GET_ONE(SQeProjectDbRow_file, QeProjectDb_File_GetOne)
+QE_TEST_GET_ONE(SQeProjectDbRow_runloop, QeProjectDb_Runloop_GetOne)
+QE_TEST_GET_ONE(SQeProjectDbRow_jobprogram, QeProjectDb_Jobprogram_GetOne)
+QE_TEST_GET_ONE(SQeProjectDbRow_jobtask, QeProjectDb_Jobtask_GetOne)
+QE_TEST_GET_ONE(SQeProjectDbRow_jobpropdef, QeProjectDb_Jobpropdef_GetOne)
+QE_TEST_GET_ONE(SQeProjectDbRow_tagdef, QeProjectDb_Tagdef_GetOne)
+QE_TEST_GET_ONE(SQeProjectDbRow_assayrun, QeProjectDb_Assayrun_GetOne)
+QE_TEST_GET_ONE(SQeProjectDbRow_assayrecipe, QeProjectDb_Assayrecipe_GetOne)
+#undef QE_TEST_GET_ONE
+
 class RecordApiTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -65,6 +81,13 @@ class RecordApiTest : public ::testing::Test {
   }
   CQeStringW Text(const std::string& sql) {
     return QeSqlite_ReadOneStringW(db(), CQeStringW::FromUtf8(sql), nullptr);
+  }
+  // The record with that key (the read must succeed).
+  template <typename Row>
+  Row Get(int64_t key) {
+    Row row;
+    EXPECT_EQ(GetOne(h_, key, row), 0);
+    return row;
   }
   // A column (or expression) of the row with that key.
   int64_t Col(const std::string& table, const std::string& column, int64_t key) {
@@ -113,18 +136,12 @@ class RecordApiTest : public ::testing::Test {
     return InsertSql("INSERT INTO tagdef (wszTagsetName, wszName, wszDesc) VALUES ('test', '" +
                      name + "', '')");
   }
-  int64_t AddPlateinfo(int64_t run) {
-    return InsertSql("INSERT INTO plateinfo (iJobrunKeyRef, wszName) VALUES (" +
-                     std::to_string(run) + ", 'Plate 1')");
-  }
-  int64_t AddWellinfo(int64_t run, int well) {
-    return InsertSql("INSERT INTO wellinfo (iJobrunKeyRef, iWellIndex, wszName) VALUES (" +
-                     std::to_string(run) + ", " + std::to_string(well) + ", 'W" +
-                     std::to_string(well) + "')");
-  }
-  int64_t AddSlideinfo(int64_t run) {
-    return InsertSql("INSERT INTO slideinfo (iJobrunKeyRef, wszName) VALUES (" +
-                     std::to_string(run) + ", 'Slide')");
+  // A plate, well or slide record of the run.
+  int64_t AddInfo(const std::string& table, int64_t run, int well = 0) {
+    return InsertSql("INSERT INTO " + table + " (iJobrunKeyRef, wszName" +
+                     (table == "wellinfo" ? ", iWellIndex" : "") + ") VALUES (" +
+                     std::to_string(run) + ", 'W" + std::to_string(well) + "'" +
+                     (table == "wellinfo" ? ", " + std::to_string(well) : "") + ")");
   }
 
   TempDir dir_;
