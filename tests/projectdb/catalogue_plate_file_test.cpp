@@ -5,10 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "projectdb/catalogue_support.h"
+#include "projectdb/records_labware_support.h"
 #include "qe/core/lite_variant.h"
 #include "qe/core/lite_variant_xml.h"
 #include "qe/core/status.h"
+#include "qe/projectdb/records/labware_catalogue.h"
 #include "qe/projectdb/records/labware_custom.h"
 
 namespace qe::test {

@@ -6,9 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "projectdb/catalogue_support.h"
+#include "projectdb/records_labware_support.h"
 #include "qe/core/lite_variant.h"
 #include "qe/core/status.h"
+#include "qe/projectdb/records/labware_catalogue.h"
 #include "qe/projectdb/records/labware_dish.h"
 #include "qe/projectdb/records/labware_slide.h"
 

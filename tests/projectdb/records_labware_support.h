@@ -1,6 +1,6 @@
-// Shared pieces of the labware record tests: a fresh project database with
-// a run in it, plates and rows to store, and looks at the file through the
-// same connection.
+// Shared pieces of the labware record, catalogue and plate file tests: fresh
+// project databases in the test's folder, rows to store, looks at a file
+// through its connection, and captured diagnostics.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,7 +8,10 @@
 #include <cstdint>
 #include <list>
 #include <string>
+#include <vector>
 
+#include "qe/core/diag.h"
+#include "qe/labware/insert_object_database.h"
 #include "qe/labware/wellplate.h"
 #include "qe/projectdb/connection.h"
 #include "qe/projectdb/db.h"
@@ -20,27 +23,58 @@ namespace qe::test {
 
 class LabwareDbTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const std::wstring path = dir_.FileW("labware.db");
-    ASSERT_EQ(QeProjectDb_Db_Create(path), 0);
-    h_ = QeProjectDb_Db_Connect(path);
-    ASSERT_NE(h_, 0u);
+  void SetUp() override { h_ = NewDatabase("labware.db"); }
+  void TearDown() override {
+    for (uint32_t h : handles_) QeProjectDb_Db_Disconnect(h);
   }
-  void TearDown() override { QeProjectDb_Db_Disconnect(h_); }
 
-  sqlite3* Db() const { return CQeProjectDbConnectionManager::GetConnection(h_); }
-  int Exec(const std::wstring& sql) { return QeSqlite_Execute(Db(), sql, nullptr, false); }
-  int64_t Int(const std::wstring& sql) {
+  // A new database file in the test's folder, connected.
+  uint32_t NewDatabase(const std::string& name) {
+    const std::wstring path = dir_.FileW(name);
+    EXPECT_EQ(QeProjectDb_Db_Create(path), 0);
+    handles_.push_back(QeProjectDb_Db_Connect(path));
+    EXPECT_NE(handles_.back(), 0u);
+    return handles_.back();
+  }
+
+  // Statements and one-value reads on h (0: the test's first database).
+  int Exec(const std::wstring& sql, uint32_t h = 0) {
+    return QeSqlite_Execute(Db(h), sql, nullptr, false);
+  }
+  int64_t Int(const std::wstring& sql, uint32_t h = 0) {
     int code = 0;
-    const int64_t value = QeSqlite_ReadOneInt64(Db(), sql, &code, -1);
+    const int64_t value = QeSqlite_ReadOneInt64(Db(h), sql, &code, -1);
     EXPECT_EQ(code, 0) << CQeStringW(sql).ToUtf8();
     return value;
   }
-  std::string Text(const std::wstring& sql) {
+  std::string Text(const std::wstring& sql, uint32_t h = 0) {
     int code = 0;
-    const CQeStringW value = QeSqlite_ReadOneStringW(Db(), sql, &code);
+    const CQeStringW value = QeSqlite_ReadOneStringW(Db(h), sql, &code);
     EXPECT_EQ(code, 0) << CQeStringW(sql).ToUtf8();
     return value.ToUtf8();
+  }
+  int64_t Count(const std::wstring& table, uint32_t h = 0) {
+    return Int(L"SELECT COUNT(*) FROM " + table, h);
+  }
+  int64_t Version(const wchar_t* name, uint32_t h = 0) {
+    int64_t version = -1;
+    EXPECT_EQ(QeProjectDb_Labware_GetCatalogueVersion(h ? h : h_, name, version), 0);
+    return version;
+  }
+  // The row counts of the five labware tables and the catalogue versions
+  // stored, e.g. "52 422 27 111 5: 6 2 2".
+  std::string State(uint32_t h = 0) {
+    std::string text;
+    for (const wchar_t* table : {L"wellplateconfiguration", L"wellplatename", L"dishconfiguration",
+                                 L"dishname", L"slidedef"}) {
+      text += (text.empty() ? "" : " ") + std::to_string(Count(table, h));
+    }
+    text += ":";
+    for (const wchar_t* name :
+         {kQeCatalogueVersionPlate, kQeCatalogueVersionDish, kQeCatalogueVersionSlide}) {
+      text += " " + std::to_string(Version(name, h));
+    }
+    return text;
   }
 
   // A project, a job definition and a run; returns the run's key.
@@ -70,15 +104,42 @@ class LabwareDbTest : public ::testing::Test {
 
   TempDir dir_;
   uint32_t h_ = 0;
+
+ private:
+  sqlite3* Db(uint32_t h) const { return CQeProjectDbConnectionManager::GetConnection(h ? h : h_); }
+  std::vector<uint32_t> handles_;
+};
+
+// The same with the built-in catalogue filled once.
+class CatalogueDbTest : public LabwareDbTest {
+ protected:
+  static void SetUpTestSuite() { ASSERT_EQ(CQeInsertObjectDatabase::Init(), 0); }
 };
 
 // A user-made standard 96-well plate: 8 rows named by letters, 12 numbered
 // columns, 9 mm pitch, round wells of 6.4 mm.
 inline CQeWellplate Custom96(const CQeStringW& uuid, const CQeStringW& model) {
-  SQeShape well(3200.0);
   return CQeWellplate(uuid, kQeCustomWellplatesCompany, L"Round", model, eQeNamingModeRowColumn,
                       eQeNamingLetters, eQeNamingNumbers, 12, 8, 9000, 9000, 127760, 85480, 14380,
-                      11240, CQeLayoutElement(well));
+                      11240, CQeLayoutElement(SQeShape(3200.0)));
 }
+
+// Collects the diagnostic lines written while it lives (messages only,
+// without the source place), joined by " | ".
+class DiagLines {
+ public:
+  DiagLines()
+      : scope_([this](const CQeStringW& line) {
+          const std::string text = line.ToUtf8();
+          const size_t colon = text.find(": ");
+          joined_ += (joined_.empty() ? "" : " | ") +
+                     (colon == std::string::npos ? text : text.substr(colon + 2));
+        }) {}
+  const std::string& Joined() const { return joined_; }
+
+ private:
+  std::string joined_;
+  CQeDiagSinkScope scope_;
+};
 
 }  // namespace qe::test
