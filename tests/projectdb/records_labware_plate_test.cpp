@@ -1,5 +1,6 @@
 // Plate records: the joined view, custom removal and replacement, the
-// replacement walk and the catalogue replacement transaction.
+// replacement walk and the catalogue replacement transaction. Hostile texts
+// in every labware record function are the hostile suite's.
 #include <list>
 #include <utility>
 #include <vector>
@@ -34,25 +35,6 @@ TEST_F(PlateTest, ViewJoinsNameAndConfiguration) {
   EXPECT_EQ(QeProjectDb_Wellplatedef_GetAll(h_, all), 0);
   EXPECT_EQ(all.size(), 3u);                                 // appended after the caller's element
   EXPECT_NE(QeProjectDb_Wellplatedef_GetAll(9999, all), 0);  // an unknown handle
-}
-
-TEST_F(PlateTest, HostileTextsAreStoredAndFoundAsGiven) {
-  const CQeStringW uuid = L"it's \"50%\"_Ünïcødé";
-  const CQeStringW model = L"O'Neil 100%";
-  InsertPlate(uuid, kCustom, model);
-  SQeProjectDbRow_wellplatedef plate;
-  bool found = false;
-  ASSERT_EQ(QeProjectDb_Wellplatedef_GetOne(h_, uuid, plate, found), 0);
-  EXPECT_TRUE(found);
-  EXPECT_EQ(plate.wszModel, model);
-  found = false;
-  ASSERT_EQ(QeProjectDb_Wellplatedef_FindCustom(h_, L"o'neil 100%", plate, found), 0);
-  EXPECT_TRUE(found);  // models compare without regard to letter case
-  EXPECT_EQ(QeProjectDb_Wellplatename_RemoveCustom(h_, uuid), 0);
-  EXPECT_EQ(Int(L"SELECT iRemoved FROM wellplatename"), 1);
-  SQeProjectDbRow_wellplatename name;
-  EXPECT_EQ(QeProjectDb_Wellplatename_GetOne(h_, uuid, name), 0);
-  EXPECT_EQ(name.wszModel, model);
 }
 
 TEST_F(PlateTest, OnlyCustomPlatesAreRemovedRestoredOrReplaced) {
