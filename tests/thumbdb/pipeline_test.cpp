@@ -6,6 +6,7 @@
 #include <set>
 
 #include "qe/core/date_time.h"
+#include "qe/picture/drawing_surface.h"
 #include "thumbdb/thumb_fixtures.h"
 
 namespace qe::test {
@@ -197,7 +198,13 @@ TEST_F(ThumbPipelineTest, EveryRequestOfManyIsDeliveredOnce) {
 
 TEST_F(ThumbPipelineTest, ReaderWithoutConnectionDeliversAnEmptyRequest) {
   thumbs_ = std::make_unique<CQeProjectThumbDb>(dir_.FileW("no/such/t.db").c_str(), &manager_, 8);
-  ExpectDelivered(Thumb(L"run", 0, Tiff("frame.tif", {Flat(64, 64, 100)}), 0, 1), 0, false);
+  auto delivery = Thumb(L"run", 0, Tiff("frame.tif", {Flat(64, 64, 100)}), 0, 1);
+  ExpectDelivered(delivery, 0, false);
+  CQeDrawingSurface surface(40, 40);
+  EXPECT_EQ(delivery.request->DrawIntoDC(surface.Handle(), 0, 0, 40, 40, nullptr, nullptr, nullptr,
+                                         nullptr),
+            0)
+      << "drawn as N/A";
 }
 
 }  // namespace

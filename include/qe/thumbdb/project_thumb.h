@@ -108,8 +108,9 @@ class CQeProjectThumb : public CQeProcessingQItem {
   // Draws the picture into the drawing surface whose handle is dc
   // (qe/picture/drawing_surface.h), fitted into the rectangle x, y, width,
   // height with its aspect ratio kept and centred. Without a picture
-  // (Result() not 0) it draws a cross through a rectangle narrower or lower
-  // than 31 pixels, else the text "N/A" centred. The rectangle drawn into
+  // (Result() not 0, or no pixels, as from a reader without a database
+  // connection) it draws a cross through a rectangle narrower or lower than
+  // 31 pixels, else the text "N/A" centred. The rectangle drawn into
   // goes to the out pointers that are not null. Returns 0, or -11 when the
   // surface cannot draw the picture (an unknown handle).
   int DrawIntoDC(unsigned int dc, int x, int y, int width, int height, int* outX, int* outY,
