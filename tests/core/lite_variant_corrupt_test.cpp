@@ -2,42 +2,28 @@
 
 #include <cstring>
 
+#include "core/lite_variant_sample.h"
 #include "qe/core/lite_variant.h"
 #include "qe/core/lite_variant_tree.h"
 #include "qe/core/status.h"
 
 namespace {
 
-std::vector<uint8_t> SampleBytes() {
-  CQeLiteVariantW w;
-  w.LevelBegin(L"Level");
-  w.Set(L"naïve", L"text");
-  w.Set(int32_t{5}, L"i");
-  w.Set(2.5, L"d");
-  w.Set(true, L"b");
-  const uint8_t raw[] = {9, 8, 7};
-  w.Set(CQeByteArray(raw, 3), L"bytes");
-  w.LevelBegin(nullptr);
-  w.Set(uint32_t{7}, L"u");
-  w.LevelEnd();
-  w.LevelEnd();
-  CQeLiteVariantR r;
-  w.Finalize(r);
-  return r.Data().bytes();
-}
+std::vector<uint8_t> SampleBytes() { return qe::test::LiteVariantSample().Data().bytes(); }
 
 // Everything a caller might do with a reader, none of which may crash.
 void UseEverything(CQeLiteVariantR& r) {
   int count = 0;
-  r.LevelBegin(L"Level", count);
-  r.Get(L"text", L"");
-  r.Get(L"i", 0);
-  r.Get(L"bytes", CQeByteArray());
+  r.LevelBegin(L"CQeWellplate", count);
+  r.Get(L"wsModelName", L"");
+  r.Get(L"eNamingMode", 0);
+  r.Get(L"pRaw", CQeByteArray());
+  r.LevelBegin(L"SQeShape");
+  r.LevelBegin(L"pPolygonRest");
   r.CurrentLevelBegin();
-  r.Get(L"u", 0u);
+  r.Get(L"dX", 0u);
   while (r.NextValue() == 0) r.Get(nullptr, 0.0);
-  r.LevelEnd();
-  r.LevelEnd();
+  for (int i = 0; i < 4; ++i) r.LevelEnd();
 }
 
 }  // namespace
@@ -49,8 +35,8 @@ TEST(LiteVariantCorrupt, EveryTruncationIsRefused) {
     std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + static_cast<long>(size));
     CQeLiteVariantR r(cut.data(), static_cast<int>(size));
     EXPECT_EQ(r.Load(), eQeUnusableFile) << size;
-    EXPECT_EQ(r.LevelBegin(L"Level"), eQeUnusableFile) << size;
-    EXPECT_EQ(r.Get(L"text", L"dflt"), L"dflt");
+    EXPECT_EQ(r.LevelBegin(L"CQeWellplate"), eQeUnusableFile) << size;
+    EXPECT_EQ(r.Get(L"wsModelName", L"dflt"), L"dflt");
     UseEverything(r);
   }
 }
@@ -114,12 +100,12 @@ TEST(LiteVariantCorrupt, HugeCountsAndDeepNestingAreRefused) {
 TEST(LiteVariantCorrupt, ReplacedBytesAreCheckedAgainAndNavigationRestarts) {
   std::vector<uint8_t> bytes = SampleBytes();
   CQeLiteVariantR r(bytes.data(), static_cast<int>(bytes.size()));
-  ASSERT_EQ(r.LevelBegin(L"Level"), 0);
+  ASSERT_EQ(r.LevelBegin(L"CQeWellplate"), 0);
   r.Data().SetData("QELV-not-really", 15);
-  EXPECT_EQ(r.LevelBegin(L"Level"), eQeUnusableFile);
+  EXPECT_EQ(r.LevelBegin(L"CQeWellplate"), eQeUnusableFile);
   r.SetData(bytes.data(), static_cast<int>(bytes.size()));
-  EXPECT_EQ(r.LevelBegin(L"Level"), 0);
-  EXPECT_EQ(r.Get(L"i", 0), 5);
+  EXPECT_EQ(r.LevelBegin(L"CQeWellplate"), 0);
+  EXPECT_EQ(r.Get(L"eNamingMode", 0), -7);
 }
 
 // Found by fuzzing: a level whose stored name holds a NUL character (no

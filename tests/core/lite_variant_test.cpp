@@ -5,47 +5,13 @@
 #include <cmath>
 #include <limits>
 
+#include "core/lite_variant_sample.h"
 #include "qe/core/status.h"
 
-namespace {
-
-// A plate-like document: named values of every type, nested named levels and
-// a polygon as unnamed levels, stored and read back through bytes only.
-CQeLiteVariantR WriteSample() {
-  CQeLiteVariantW w;
-  EXPECT_EQ(w.LevelBegin(L"CQeWellplate"), 0);
-  w.Set(L"Grüße 'ü' \"%s\" 日本", L"wsModelName");
-  w.Set(CQeStringW(), L"wsUuid");
-  w.Set(int32_t{-7}, L"eNamingMode");
-  w.Set(uint32_t{0xFFFFFFF0u}, L"uiXCount");
-  w.Set(9000.25, L"dXDistance");
-  w.Set(true, L"bFlag");
-  w.Set(CQeByteArray(), L"pEmpty");
-  const uint8_t raw[] = {0, 1, 0xFF, 0x80};
-  w.Set(CQeByteArray(raw, 4), L"pRaw");
-  w.LevelBegin(L"SQeShape");
-  w.Set(int32_t{4}, L"eType");
-  w.LevelBegin(L"pPolygonRest");
-  for (int i = 0; i < 3; ++i) {
-    w.LevelBegin(nullptr);
-    w.Set(i * 1.5, L"dX");
-    w.Set(-i * 2.0, L"dY");
-    w.LevelEnd();
-  }
-  w.LevelEnd();
-  w.LevelEnd();
-  w.LevelEnd();
-  CQeLiteVariantR finalized;
-  EXPECT_EQ(w.Finalize(finalized), 0);
-  CQeLiteVariantR stored;
-  stored.Data().SetData(finalized.Data().GetData(), finalized.Data().GetSize());
-  return stored;
-}
-
-}  // namespace
+using qe::test::LiteVariantSample;
 
 TEST(LiteVariant, RoundTripOfNestedLevelsAndEveryType) {
-  CQeLiteVariantR r = WriteSample();
+  CQeLiteVariantR r = LiteVariantSample();
   ASSERT_EQ(r.Load(), 0);
   int count = -1;
   ASSERT_EQ(r.LevelBegin(L"CQeWellplate", count), 0);
@@ -59,9 +25,7 @@ TEST(LiteVariant, RoundTripOfNestedLevelsAndEveryType) {
   EXPECT_TRUE(r.Get(L"bFlag", false));
   EXPECT_TRUE(r.IsValueSet(L"pEmpty"));
   EXPECT_EQ(r.Get(L"pEmpty", CQeByteArray(1)).GetSize(), 0);
-  CQeByteArray raw = r.Get(L"pRaw", CQeByteArray());
-  ASSERT_EQ(raw.GetSize(), 4);
-  EXPECT_EQ(raw.GetData()[2], 0xFF);
+  EXPECT_EQ(r.Get(L"pRaw", CQeByteArray()), CQeByteArray("\x00\x01\xFF\x80", 4));
 
   ASSERT_EQ(r.LevelBegin(L"SQeShape"), 0);
   EXPECT_EQ(r.Get(L"eType", 0), 4);
@@ -74,14 +38,12 @@ TEST(LiteVariant, RoundTripOfNestedLevelsAndEveryType) {
     EXPECT_EQ(r.LevelEnd(), 0);
   }
   EXPECT_EQ(r.CurrentLevelBegin(), eQeNotFound);
-  EXPECT_EQ(r.LevelEnd(), 0);
-  EXPECT_EQ(r.LevelEnd(), 0);
-  EXPECT_EQ(r.LevelEnd(), 0);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(r.LevelEnd(), 0);
   EXPECT_EQ(r.LevelEnd(), eQeFailed);  // already at the top
 }
 
-TEST(LiteVariant, AbsentNamesGiveDefaultsAndWrongTypesToo) {
-  CQeLiteVariantR r = WriteSample();
+TEST(LiteVariant, AbsentNamesAndWrongTypesGiveDefaults) {
+  CQeLiteVariantR r = LiteVariantSample();
   EXPECT_EQ(r.LevelBegin(L"NoSuchLevel"), eQeNotFound);
   ASSERT_EQ(r.LevelBegin(L"CQeWellplate"), 0);
   EXPECT_EQ(r.Get(L"missing", 42), 42);
@@ -93,19 +55,17 @@ TEST(LiteVariant, AbsentNamesGiveDefaultsAndWrongTypesToo) {
   EXPECT_EQ(r.Get(L"dXDistance", 0), 9000);            // numbers convert
   EXPECT_EQ(r.Get(L"eNamingMode", 0u), 0xFFFFFFF9u);   // int32 and uint32 keep their bits
   EXPECT_EQ(r.Get(L"wsmodelname", L"case"), L"case");  // names are case-sensitive
-}
 
-TEST(LiteVariant, DoublesSaturateWhenReadAsIntegers) {
-  CQeLiteVariantW w;
+  CQeLiteVariantW w;  // doubles saturate when read as integers
   w.Set(1e30, L"big");
   w.Set(-1e30, L"small");
   w.Set(std::numeric_limits<double>::quiet_NaN(), L"nan");
-  CQeLiteVariantR r;
-  ASSERT_EQ(w.Finalize(r), 0);
-  EXPECT_EQ(r.Get(L"big", 0), std::numeric_limits<int32_t>::max());
-  EXPECT_EQ(r.Get(L"small", 0u), 0u);
-  EXPECT_EQ(r.Get(L"nan", 3), 3);
-  EXPECT_TRUE(std::isnan(r.Get(L"nan", 0.0)));
+  CQeLiteVariantR d;
+  ASSERT_EQ(w.Finalize(d), 0);
+  EXPECT_EQ(d.Get(L"big", 0), std::numeric_limits<int32_t>::max());
+  EXPECT_EQ(d.Get(L"small", 0u), 0u);
+  EXPECT_EQ(d.Get(L"nan", 3), 3);
+  EXPECT_TRUE(std::isnan(d.Get(L"nan", 0.0)));
 }
 
 TEST(LiteVariant, UnnamedValuesIterateInOrderSkippingLevels) {
@@ -125,10 +85,7 @@ TEST(LiteVariant, UnnamedValuesIterateInOrderSkippingLevels) {
     seen.push_back(r.Get(nullptr, L"?"));
   }
   EXPECT_EQ(r.NextValue(), eQeNotFound);
-  ASSERT_EQ(seen.size(), 3u);
-  EXPECT_EQ(seen[0], L"first");
-  EXPECT_EQ(seen[1], L"?");  // the int reads only as a number
-  EXPECT_EQ(seen[2], L"");
+  EXPECT_EQ(seen, (std::vector<CQeStringW>{L"first", L"?", L""}));  // the int is only a number
   // The first unnamed level is reachable by the empty name, from anywhere.
   int count = 0;
   ASSERT_EQ(r.LevelBegin(L"", count), 0);
@@ -136,7 +93,7 @@ TEST(LiteVariant, UnnamedValuesIterateInOrderSkippingLevels) {
   EXPECT_EQ(r.Get(L"inner", 0), 1);
 }
 
-TEST(LiteVariant, WriterReplacesSameNamesAndReopensLevels) {
+TEST(LiteVariant, WriterReplacesSameNamesReopensLevelsAndLimitsDepth) {
   CQeLiteVariantW w;
   w.Set(int32_t{1}, L"a");
   w.LevelBegin(L"L");
@@ -145,31 +102,26 @@ TEST(LiteVariant, WriterReplacesSameNamesAndReopensLevels) {
   w.Set(L"two", L"a");  // replaces the int in place
   w.LevelBegin(L"L");   // opens the same level again
   w.Set(int32_t{2}, L"y");
+  CQeLiteVariantR r(LiteVariantSample());
+  EXPECT_EQ(w.Finalize(r), eQeFailed);          // a level is open
+  EXPECT_EQ(r.LevelBegin(L"CQeWellplate"), 0);  // the reader was left alone
   EXPECT_EQ(w.LevelEnd(), 0);
   EXPECT_EQ(w.LevelEnd(), eQeFailed);
-  CQeLiteVariantR r;
   ASSERT_EQ(w.Finalize(r), 0);
   ASSERT_EQ(r.CurrentLevel()->entries.size(), 2u);
   EXPECT_EQ(r.Get(L"a", L""), L"two");
   int count = 0;
   ASSERT_EQ(r.LevelBegin(L"L", count), 0);
   EXPECT_EQ(count, 2);
-}
 
-TEST(LiteVariant, FinalizeRefusesOpenLevelsAndDepthIsLimited) {
-  CQeLiteVariantW w;
-  w.LevelBegin(L"open");
-  CQeLiteVariantR r(WriteSample());
-  EXPECT_EQ(w.Finalize(r), eQeFailed);
-  EXPECT_EQ(r.LevelBegin(L"CQeWellplate"), 0);  // the reader was left alone
   CQeLiteVariantW deep;
   int opened = 0;
   while (deep.LevelBegin(L"d") == 0 && opened < 1000) ++opened;
   EXPECT_EQ(opened, qe::lv::kMaxDepth);
 }
 
-TEST(LiteVariant, WriterRebuiltFromReaderCopiesTheDocument) {
-  CQeLiteVariantR original = WriteSample();
+TEST(LiteVariant, WriterRebuiltFromReaderCopiesTheDocumentOrTheCurrentLevel) {
+  CQeLiteVariantR original = LiteVariantSample();
   CQeLiteVariantW w;
   ASSERT_EQ(w.Append(original), 0);
   w.Set(L"added", L"extra");
@@ -178,7 +130,6 @@ TEST(LiteVariant, WriterRebuiltFromReaderCopiesTheDocument) {
   EXPECT_EQ(copy.Get(L"extra", L""), L"added");
   ASSERT_EQ(copy.LevelBegin(L"CQeWellplate"), 0);
   EXPECT_EQ(copy.Get(L"wsModelName", L""), L"Grüße 'ü' \"%s\" 日本");
-  // Copying the reader's current level only.
   ASSERT_EQ(original.LevelBegin(L"CQeWellplate"), 0);
   ASSERT_EQ(original.LevelBegin(L"SQeShape"), 0);
   CQeLiteVariantW shape;
@@ -191,29 +142,22 @@ TEST(LiteVariant, WriterRebuiltFromReaderCopiesTheDocument) {
 // The job-program property blob: new pairs under the unnamed top level,
 // merged with the stored document so its other pairs stay.
 TEST(LiteVariantMerge, KeepsBothSidesAndThisSideWins) {
-  CQeLiteVariantW stored_w;
-  stored_w.LevelBegin(L"");
-  stored_w.Set(L"old", L"Objective");
-  stored_w.Set(L"kept", L"Camera");
-  stored_w.LevelBegin(L"Sub");
-  stored_w.Set(int32_t{1}, L"a");
-  stored_w.LevelEnd();
-  stored_w.LevelEnd();
-  CQeLiteVariantR stored;
-  stored_w.Finalize(stored);
-
-  CQeLiteVariantW new_w;
-  new_w.LevelBegin(L"");
-  new_w.Set(L"new", L"Objective");
-  new_w.Set(L"10x", L"Lens");
-  new_w.LevelBegin(L"Sub");
-  new_w.Set(int32_t{2}, L"b");
-  new_w.LevelEnd();
-  new_w.LevelEnd();
-  CQeLiteVariantR merged;
-  new_w.Finalize(merged);
-
-  ASSERT_EQ(merged.Merge(stored), 0);
+  auto document = [](const wchar_t* objective, const wchar_t* other, const wchar_t* other_name,
+                     const wchar_t* sub_name, int sub) {
+    CQeLiteVariantW w;
+    w.LevelBegin(L"");
+    w.Set(objective, L"Objective");
+    w.Set(other, other_name);
+    w.LevelBegin(L"Sub");
+    w.Set(int32_t{sub}, sub_name);
+    w.LevelEnd();
+    w.LevelEnd();
+    CQeLiteVariantR r;
+    w.Finalize(r);
+    return r;
+  };
+  CQeLiteVariantR merged = document(L"new", L"10x", L"Lens", L"b", 2);
+  ASSERT_EQ(merged.Merge(document(L"old", L"kept", L"Camera", L"a", 1)), 0);
   CQeLiteVariantR back(merged.Data());  // through the bytes, as stored in the database
   int count = 0;
   ASSERT_EQ(back.LevelBegin(L"", count), 0);
@@ -233,11 +177,10 @@ TEST(LiteVariantMerge, KeepsBothSidesAndThisSideWins) {
 }
 
 TEST(LiteVariantMerge, ReplaceLetsTheOtherSideWin) {
-  CQeLiteVariantW a;
+  CQeLiteVariantW a, b;
   a.Set(int32_t{1}, L"x");
   a.Set(L"only a", L"y");
   a.Set(L"u1");
-  CQeLiteVariantW b;
   b.Set(L"text now", L"x");
   b.Set(L"only b", L"z");
   b.Set(L"v1");
@@ -251,9 +194,8 @@ TEST(LiteVariantMerge, ReplaceLetsTheOtherSideWin) {
   EXPECT_EQ(ra.Get(L"z", L""), L"only b");
   std::vector<CQeStringW> unnamed;
   while (ra.NextValue() == 0) unnamed.push_back(ra.Get(nullptr, L""));
-  ASSERT_EQ(unnamed.size(), 2u);  // met by position: v1 replaced u1, v2 appended
-  EXPECT_EQ(unnamed[0], L"v1");
-  EXPECT_EQ(unnamed[1], L"v2");
+  // Met by position: v1 replaced u1, v2 was appended.
+  EXPECT_EQ(unnamed, (std::vector<CQeStringW>{L"v1", L"v2"}));
 }
 
 TEST(LiteVariantMerge, EmptyBytesAreTheEmptyDocumentAndCorruptOnesAreRefused) {
@@ -261,10 +203,10 @@ TEST(LiteVariantMerge, EmptyBytesAreTheEmptyDocumentAndCorruptOnesAreRefused) {
   EXPECT_EQ(empty.Load(), 0);
   EXPECT_TRUE(empty.IsEmpty());
   EXPECT_EQ(empty.LevelBegin(L""), eQeNotFound);
-  CQeLiteVariantR doc = WriteSample();
+  CQeLiteVariantR doc = LiteVariantSample();
   ASSERT_EQ(doc.Merge(empty), 0);
   EXPECT_EQ(doc.LevelBegin(L"CQeWellplate"), 0);
-  CQeByteArray before = doc.Data();
+  const CQeByteArray before = doc.Data();
   CQeLiteVariantR corrupt;
   corrupt.SetData("garbage!garbage!", 16);
   EXPECT_EQ(doc.Merge(corrupt), eQeUnusableFile);

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "qe/core/string.h"
+
+#include <gtest/gtest.h>
 
 TEST(StringFormat, ConversionsTheSystemUses) {
   CQeStringW s;
@@ -22,31 +22,60 @@ TEST(StringCase, NonAsciiLettersWhateverTheLocale) {
   EXPECT_EQ(CQeStringW(L"Äpfel Øst ÇA").CompareNoCase(CQeStringW(L"äPFEL øST ça")), 0);
   EXPECT_LT(CQeStringW(L"Ärger").CompareNoCase(CQeStringW(L"Ösen")), 0);
   EXPECT_NE(CQeStringW(L"Straße").CompareNoCase(CQeStringW(L"Strasse")), 0);
-
-  CQeStringW lower(L"ÉCOLE Ωmega");
-  lower.MakeLower();
-  EXPECT_EQ(lower, L"école ωmega");
-  CQeStringW upper(L"école ωmega");
-  upper.MakeUpper();
-  EXPECT_EQ(upper, L"ÉCOLE ΩMEGA");
-
+  CQeStringW text(L"ÉCOLE Ωmega");
+  text.MakeLower();
+  EXPECT_EQ(text, L"école ωmega");
+  text.MakeUpper();
+  EXPECT_EQ(text, L"ÉCOLE ΩMEGA");
   CQeStringW padded(L"\u3000\u00a0 plate 1\u2028\t");
   padded.Trim();
   EXPECT_EQ(padded, L"plate 1");
 }
 
-// Found while looking into a fuzzing crash: the decoder took overlong
-// forms, UTF-16 surrogates and values beyond U+10FFFF for characters, so a
-// decoded text could hold what no text may hold (and C0 AF read as '/').
-TEST(StringUtf8, SequencesThatAreNotUtf8BecomeOneReplacementCharacter) {
-  EXPECT_EQ(qe::Utf8ToWide("a\xC0\xAF"
-                           "b"),
-            L"a\uFFFDb");
-  EXPECT_EQ(qe::Utf8ToWide("\xE0\x80\xAF"), L"\uFFFD");
-  EXPECT_EQ(qe::Utf8ToWide("\xED\xA0\x80"), L"\uFFFD");
-  EXPECT_EQ(qe::Utf8ToWide("\xF4\x90\x80\x80"), L"\uFFFD");
-  EXPECT_EQ(qe::Utf8ToWide("\xF7\xBF\xBF\xBF"), L"\uFFFD");
+// Every text bound to or read from SQLite passes through these conversions.
+TEST(StringUtf8, RoundTripsEveryEncodedLength) {
+  const std::wstring wide = L"Zellkern \u00b5m \u00fcber \u65e5\u672c \U0001F600 O'Brien 5%";
+  const std::string utf8 = qe::WideToUtf8(wide);
+  EXPECT_EQ(utf8,
+            "Zellkern \xc2\xb5m \xc3\xbc"
+            "ber \xe6\x97\xa5\xe6\x9c\xac \xf0\x9f\x98\x80 O'Brien 5%");
+  EXPECT_EQ(qe::Utf8ToWide(utf8), wide);
+  EXPECT_EQ(qe::WideToUtf8(L""), "");
+  EXPECT_EQ(qe::Utf8ToWide(""), L"");
+  // A long text with one letter outside ASCII (the output is sized once).
+  std::wstring long_text(5000, L'a');
+  long_text[2500] = L'\u00e9';
+  const std::string long_utf8 = qe::WideToUtf8(long_text);
+  EXPECT_EQ(long_utf8.size(), 5001u);
+  EXPECT_EQ(long_utf8.substr(2499, 4),
+            "a\xc3\xa9"
+            "a");
+  EXPECT_EQ(qe::Utf8ToWide(long_utf8), long_text);
+}
+
+// Found while looking into a fuzzing crash: the decoder took overlong forms,
+// UTF-16 surrogates and values beyond U+10FFFF for characters, so a decoded
+// text could hold what no text may hold (and C0 AF read as '/').
+TEST(StringUtf8, WhatIsNotUtf8BecomesReplacementCharacters) {
+  const std::pair<const char*, const wchar_t*> cases[] = {
+      {"a\xC0\xAF"
+       "b",
+       L"a\uFFFDb"},
+      {"\xE0\x80\xAF", L"\uFFFD"},
+      {"\xED\xA0\x80", L"\uFFFD"},
+      {"\xF4\x90\x80\x80", L"\uFFFD"},
+      {"\xF7\xBF\xBF\xBF", L"\uFFFD"},
+      {"\xff", L"\uFFFD"},
+      {"a\xc3", L"a\uFFFD"},
+      {"\xe6\x97x", L"\uFFFD\uFFFDx"},
+      {"\x80\x80", L"\uFFFD\uFFFD"},
+      {"\xf8\x88\x80\x80\x80z", L"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFDz"}};
+  for (const auto& [bytes, text] : cases) EXPECT_EQ(qe::Utf8ToWide(bytes), text) << bytes;
   // The largest of each length still reads.
   EXPECT_EQ(qe::Utf8ToWide("\x7F\xDF\xBF\xEF\xBF\xBD\xF4\x8F\xBF\xBF"),
             std::wstring(L"\x7F\x07FF\uFFFD") + static_cast<wchar_t>(0x10FFFF));
+  // Characters that are no Unicode scalar value are written as replacements.
+  std::wstring wide = L"a";
+  for (wchar_t c : {0xD800, 0x110000, -1}) wide += c;
+  EXPECT_EQ(qe::WideToUtf8(wide), "a\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd");
 }
