@@ -9,13 +9,9 @@
 #include "qe/sqlite/select.h"
 #include "qe/sqlite/sql_text.h"
 #include "qe/sqlite/update_delete.h"
-#include "query_rows.h"
 #include "sample_tables.h"
 
-using qe::test::kChildTable;
-using qe::test::kParentTable;
-using qe::test::QueryRows;
-using Rows = std::vector<std::vector<std::string>>;
+using namespace qe::test;
 
 namespace {
 
@@ -38,7 +34,7 @@ const wchar_t* const kAwkwardTexts[] = {
 
 }  // namespace
 
-class BuilderTest : public qe::test::SqliteFileTest {
+class BuilderTest : public SqliteFileTest {
  protected:
   int64_t InsertParent(const CQeStringW& name, double value = 0.5, int count = 1) {
     CQeSqliteInsert insert(db_, kParentTable);

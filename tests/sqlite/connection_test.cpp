@@ -9,15 +9,12 @@
 #include "qe/sqlite/backup.h"
 #include "qe/sqlite/cmd.h"
 #include "qe/sqlite/insert.h"
-#include "query_rows.h"
 #include "sample_tables.h"
 
-using qe::test::kParentTable;
-using qe::test::QueryRows;
-using Rows = std::vector<std::vector<std::string>>;
+using namespace qe::test;
 
 TEST(SqliteOpen, FlagsDecideWhatIsAllowed) {
-  qe::test::TempDir dir;
+  TempDir dir;
   const std::string file = dir.File("Ünïcode 'name'.db");
   const CQeStringW path = CQeStringW::FromUtf8(file);
   sqlite3* db = reinterpret_cast<sqlite3*>(1);
@@ -50,7 +47,7 @@ TEST(SqliteOpen, FlagsDecideWhatIsAllowed) {
 }
 
 TEST(SqliteOpen, NamesLookingLikeUrisAreFiles) {
-  qe::test::TempDir dir;
+  TempDir dir;
   std::error_code ec;
   auto old = std::filesystem::current_path();
   std::filesystem::current_path(dir.path());
@@ -63,7 +60,7 @@ TEST(SqliteOpen, NamesLookingLikeUrisAreFiles) {
 }
 
 TEST(SqliteOpen, CorruptFileGivesAStatusAndStaysAsItWas) {
-  qe::test::TempDir dir;
+  TempDir dir;
   std::string path = dir.File("corrupt.db");
   std::string garbage(4096, 'x');
   std::ofstream(path, std::ios::binary) << garbage;
@@ -77,7 +74,7 @@ TEST(SqliteOpen, CorruptFileGivesAStatusAndStaysAsItWas) {
   EXPECT_EQ(std::filesystem::file_size(path), garbage.size());
 }
 
-class ExecuteTest : public qe::test::SqliteFileTest {};
+class ExecuteTest : public SqliteFileTest {};
 
 TEST_F(ExecuteTest, StopsAtTheFirstFailureUnlessToldToGoOn) {
   int code = -1;

@@ -4,15 +4,11 @@
 
 #include "qe/sqlite/cmd.h"
 #include "qe/sqlite/connection.h"
-#include "query_rows.h"
 #include "sample_tables.h"
 
-using qe::test::kChildTable;
-using qe::test::kParentTable;
-using qe::test::QueryRows;
-using Rows = std::vector<std::vector<std::string>>;
+using namespace qe::test;
 
-class DdlTest : public qe::test::SqliteFileTest {};
+class DdlTest : public SqliteFileTest {};
 
 TEST_F(DdlTest, ColumnsTypesKeysAndDefaultsReadBack) {
   // cid, name, type, notnull, dflt_value, pk

@@ -41,11 +41,23 @@ const SQeSqliteTableDef kTableLost = {L"lost", 2, kLost, 0, nullptr, nullptr};
 struct Recorder : SQeSqliteDbGraphWalker {
   int Visit(const SQeSqliteTableDef& table) override {
     order += qe::WideToUtf8(table.wszName);
-    return order.size() == stopAfter ? 77 : 0;
+    return order.size() == stop_after ? stop_with : 0;
   }
   std::string order;
-  size_t stopAfter = 0;
+  size_t stop_after = 0;
+  int stop_with = 0;
 };
+
+// The tables one walk with colour 1 visits; with stop_with the visit that
+// reaches stop_after characters returns it, which the walk must return too.
+std::string Walk(CQeSqliteDbGraph& graph, size_t stop_after = 0, int stop_with = 0,
+                 int expected = 0) {
+  Recorder walker;
+  walker.stop_after = stop_after;
+  walker.stop_with = stop_with;
+  EXPECT_EQ(graph.Walk(walker, 1), stop_with ? stop_with : expected);
+  return walker.order;
+}
 
 }  // namespace
 
@@ -54,34 +66,22 @@ TEST(DbGraph, ReferencedTablesComeFirstAndEveryTableOnce) {
   auto graph = CQeSqliteDbGraph::Create();
   ASSERT_EQ(graph->Build(tables, 4), 0);
   graph->SetColorToAllItems(0);
-  Recorder walker;
-  EXPECT_EQ(graph->Walk(walker, 1), 0);
-  EXPECT_EQ(walker.order, "abcd");
-  // Everything has colour 1 now: a second walk with it visits nothing.
-  Recorder again;
-  EXPECT_EQ(graph->Walk(again, 1), 0);
-  EXPECT_EQ(again.order, "");
+  EXPECT_EQ(Walk(*graph), "abcd");
+  EXPECT_EQ(Walk(*graph), "") << "everything has colour 1 now";
+  // A nonzero visit ends the walk; a later walk goes on from there.
+  graph->SetColorToAllItems(0);
+  EXPECT_EQ(Walk(*graph, 2, 77), "ab");
+  EXPECT_EQ(Walk(*graph), "cd");
   // A list already in dependency order is walked in list order.
   const SQeSqliteTableDef ordered[] = {kTableA, kTableB, kTableC, kTableD};
   ASSERT_EQ(graph->Build(ordered, 4), 0);
-  Recorder inOrder;
-  EXPECT_EQ(graph->Walk(inOrder, 1), 0);
-  EXPECT_EQ(inOrder.order, "abcd");
-}
-
-TEST(DbGraph, ANonzeroVisitEndsTheWalk) {
-  const SQeSqliteTableDef* tables[] = {&kTableD, &kTableC, &kTableB, &kTableA};
-  auto graph = CQeSqliteDbGraph::Create();
-  ASSERT_EQ(graph->Build(tables, 4), 0);
+  EXPECT_EQ(Walk(*graph), "abcd");
+  // The sample schema, with its self-reference.
+  const SQeSqliteTableDef* sample[] = {&qe::test::kChildTable, &qe::test::kParentTable};
+  ASSERT_EQ(graph->Build(sample, 2), 0);
+  EXPECT_EQ(graph->Count(), 2);
   graph->SetColorToAllItems(0);
-  Recorder walker;
-  walker.stopAfter = 2;
-  EXPECT_EQ(graph->Walk(walker, 1), 77);
-  EXPECT_EQ(walker.order, "ab");
-  // The walk can go on later from where it stopped.
-  Recorder rest;
-  EXPECT_EQ(graph->Walk(rest, 1), 0);
-  EXPECT_EQ(rest.order, "cd");
+  EXPECT_EQ(Walk(*graph), "parentchild");
 }
 
 TEST(DbGraph, CyclesAreReportedNotLoopedAndUnknownTargetsNamed) {
@@ -89,27 +89,12 @@ TEST(DbGraph, CyclesAreReportedNotLoopedAndUnknownTargetsNamed) {
   auto graph = CQeSqliteDbGraph::Create();
   ASSERT_EQ(graph->Build(tables, 4), 0);
   graph->SetColorToAllItems(0);
-  Recorder walker;
-  EXPECT_EQ(graph->Walk(walker, 1), 1);
-  EXPECT_EQ(walker.order, "a");
+  EXPECT_EQ(Walk(*graph, 0, 0, 1), "a");
   EXPECT_EQ(graph->CycleTable(), L"x");
 
   const SQeSqliteTableDef* lost[] = {&kTableLost, &kTableA};
   EXPECT_EQ(graph->Build(lost, 2), 1);
   EXPECT_EQ(graph->UnknownTable(), L"nowhere");
-  Recorder partial;
-  EXPECT_EQ(graph->Walk(partial, 1), 0);
-  EXPECT_EQ(partial.order, "losta");
+  EXPECT_EQ(Walk(*graph), "losta");
   EXPECT_EQ(graph->Build(static_cast<const SQeSqliteTableDef* const*>(nullptr), 3), 21);
-}
-
-TEST(DbGraph, SampleSchemaWithSelfReference) {
-  const SQeSqliteTableDef* tables[] = {&qe::test::kChildTable, &qe::test::kParentTable};
-  auto graph = CQeSqliteDbGraph::Create();
-  ASSERT_EQ(graph->Build(tables, 2), 0);
-  EXPECT_EQ(graph->Count(), 2);
-  graph->SetColorToAllItems(0);
-  Recorder walker;
-  EXPECT_EQ(graph->Walk(walker, 1), 0);
-  EXPECT_EQ(walker.order, "parentchild");
 }

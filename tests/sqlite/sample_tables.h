@@ -1,10 +1,12 @@
-// Table definitions and a database fixture shared by the helper-layer tests.
+// Table definitions, a database fixture and a raw query reader shared by the
+// helper-layer tests.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
 #include <string>
+#include <vector>
 
 #include "qe/sqlite/connection.h"
 #include "qe/sqlite/ddl.h"
@@ -38,5 +40,24 @@ class SqliteFileTest : public ::testing::Test {
   std::wstring path_;
   sqlite3* db_ = nullptr;
 };
+
+using Rows = std::vector<std::vector<std::string>>;
+
+// Every row of sql as texts (NULL as "<null>"), read with the raw SQLite API,
+// independent of the layer under test.
+inline Rows QueryRows(sqlite3* db, const std::string& sql) {
+  Rows rows;
+  sqlite3_stmt* stmt = nullptr;
+  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) return rows;
+  while (sqlite3_step(stmt) == SQLITE_ROW) {
+    rows.emplace_back();
+    for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
+      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+      rows.back().emplace_back(text ? text : "<null>");
+    }
+  }
+  sqlite3_finalize(stmt);
+  return rows;
+}
 
 }  // namespace qe::test

@@ -7,12 +7,9 @@
 
 #include "qe/sqlite/connection.h"
 #include "qe/sqlite/insert_transacted.h"
-#include "query_rows.h"
 #include "sample_tables.h"
 
-using qe::test::kParentTable;
-using qe::test::QueryRows;
-using Rows = std::vector<std::vector<std::string>>;
+using namespace qe::test;
 
 namespace {
 
@@ -53,7 +50,7 @@ std::vector<Item> Batch(int n, const wchar_t* prefix) {
 
 }  // namespace
 
-class TransactedTest : public qe::test::SqliteFileTest {};
+class TransactedTest : public SqliteFileTest {};
 
 TEST_F(TransactedTest, OwnsATransactionOnlyWhenNoneIsOpen) {
   sqlite3* observer = OpenSecond();
