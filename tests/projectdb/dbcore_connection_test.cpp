@@ -128,26 +128,26 @@ TEST(ConnectionStateTest, CallHandlerCallbacksReturnsTheFirstNonzeroResult) {
 
 // --- Connecting ---
 
-TEST_F(ConnectionTest, ConnectAndDisconnect) {
-  const uint32_t a = QeProjectDb_Db_Connect(WFile("p.db"));
-  const uint32_t b = QeProjectDb_Db_Connect(WFile("p.db"));
-  ASSERT_NE(a, 0u);
-  ASSERT_NE(b, 0u);
-  EXPECT_NE(a, b);
-  EXPECT_EQ(QeProjectDb_Db_Filename(a), WFile("p.db"));
-  QeProjectDb_Db_Disconnect(a);
-  EXPECT_TRUE(QeProjectDb_Db_Filename(a).IsEmpty());
-  QeProjectDb_Db_Disconnect(a);
-  QeProjectDb_Db_Disconnect(0);
-  EXPECT_EQ(QeProjectDb_Db_Filename(b), WFile("p.db"));
-  QeProjectDb_Db_Disconnect(b);
+// Whether a call of a function compiles on the connection of a handle.
+bool Prepares(uint32_t handle, const std::string& call) {
+  sqlite3_stmt* stmt = nullptr;
+  const int rc = sqlite3_prepare_v2(CQeProjectDbConnectionManager::GetConnection(handle),
+                                    ("SELECT " + call).c_str(), -1, &stmt, nullptr);
+  sqlite3_finalize(stmt);
+  return rc == SQLITE_OK;
 }
 
 TEST_F(ConnectionTest, ReadOnlyFilesOnlyForReadingWithTheReadOnlyFunctions) {
+  const char* both[] = {
+      "uuid()",       "jdnnow()", "bitwiseor(1)", "stdev(1)",          "variance(1)",
+      "count_str(1)", "mode(1)",  "median(1)",    "lower_quartile(1)", "upper_quartile(1)"};
+  const char* writing[] = {"bitwiseand(1, 2)", "bitsetmasked(1, 2, 3)", "setfirstchar('a', 'b')"};
   {
     Handle writer(QeProjectDb_Db_Connect(WFile("p.db")));
     ASSERT_NE(writer, 0u);
-    EXPECT_EQ(OnHandle(writer, L"SELECT bitwiseand(6, 3);"), "2");
+    for (const char* call : both) EXPECT_TRUE(Prepares(writer, call)) << call;
+    for (const char* call : writing) EXPECT_TRUE(Prepares(writer, call)) << call;
+    EXPECT_FALSE(Prepares(writer, "copyfile('a', 'b', 'c')"));  // the merge's own
     EXPECT_EQ(OnHandle(writer, L"PRAGMA foreign_keys;"), "1");
     EXPECT_EQ(OnHandle(writer, L"PRAGMA recursive_triggers;"), "1");
   }
@@ -165,9 +165,8 @@ TEST_F(ConnectionTest, ReadOnlyFilesOnlyForReadingWithTheReadOnlyFunctions) {
   EXPECT_EQ(ExecOnHandle(reader, "INSERT INTO project(wszUuid) VALUES ('x');"), SQLITE_READONLY);
   EXPECT_EQ(OnHandle(reader, L"SELECT median(iVersion) FROM vesion;"), "77");
   EXPECT_EQ(OnHandle(reader, L"PRAGMA foreign_keys;"), "1");
-  int code = 0;
-  OnHandle(reader, L"SELECT bitwiseand(6, 3);", &code);
-  EXPECT_EQ(code, SQLITE_ERROR);
+  for (const char* call : both) EXPECT_TRUE(Prepares(reader, call)) << call;
+  for (const char* call : writing) EXPECT_FALSE(Prepares(reader, call)) << call;
 }
 
 TEST_F(ConnectionTest, CorruptAndForeignFilesGiveHandleZeroAndStayUnchanged) {
@@ -189,27 +188,37 @@ TEST_F(ConnectionTest, CorruptAndForeignFilesGiveHandleZeroAndStayUnchanged) {
   }
 }
 
-TEST_F(ConnectionTest, AnUnknownHandleFailsWithoutTouchingAnyFile) {
+// A handle disconnected (twice), 0, and one never handed out: each runs on
+// a null connection, fails and touches no file.
+TEST_F(ConnectionTest, DisconnectedAndUnknownHandlesFailWithoutTouchingAnyFile) {
+  const uint32_t a = QeProjectDb_Db_Connect(WFile("p.db"));
   Handle h(QeProjectDb_Db_Connect(WFile("p.db")));
+  ASSERT_NE(a, 0u);
   ASSERT_NE(h, 0u);
+  EXPECT_NE(a, h);
+  EXPECT_EQ(QeProjectDb_Db_Filename(a), WFile("p.db"));
+  QeProjectDb_Db_Disconnect(a);
+  QeProjectDb_Db_Disconnect(a);
+  QeProjectDb_Db_Disconnect(0);
   ASSERT_EQ(ExecOnHandle(h, "PRAGMA wal_checkpoint(TRUNCATE);"), SQLITE_OK);
   const std::string before = ReadBytes(File("p.db"));
-  const uint32_t unknown = h + 1000;
-
-  EXPECT_TRUE(CQeProjectDbConnectionManager::GetConnection(unknown).IsNull());
-  EXPECT_TRUE(QeProjectDb_Db_Filename(unknown).IsEmpty());
-  EXPECT_TRUE(QeProjectDb_Db_Folder(unknown).IsEmpty());
-  EXPECT_TRUE(QeProjectDb_Db_ProjectRootFolder(unknown).IsEmpty());
-  EXPECT_TRUE(QeProjectDb_Db_GetOptStr(unknown, L"journal_mode").IsEmpty());
-  EXPECT_EQ(QeProjectDb_Db_GetOptInt32(unknown, L"folderformat"), 0);
-  EXPECT_NE(QeProjectDb_Db_SetOptStr(unknown, L"synchronous", L"full"), 0);
-  EXPECT_EQ(QeProjectDb_Db_SetOptInt32(unknown, L"folderformat", 0), 0);
-  EXPECT_EQ(QeProjectDb_Db_TransactionBegin(unknown), -9);
-  EXPECT_EQ(QeProjectDb_Db_SavepointSet(unknown, L"sp"), -9);
-  EXPECT_NE(QeProjectDb_Db_Backup(unknown, CQeProjectDbConnectionManager::GetConnection(h)), 0);
-  QeProjectDb_Db_Disconnect(unknown);
-
+  for (const uint32_t unknown : {a, 0u, h + 1000}) {
+    SCOPED_TRACE(unknown);
+    EXPECT_TRUE(CQeProjectDbConnectionManager::GetConnection(unknown).IsNull());
+    EXPECT_TRUE(QeProjectDb_Db_Filename(unknown).IsEmpty());
+    EXPECT_TRUE(QeProjectDb_Db_Folder(unknown).IsEmpty());
+    EXPECT_TRUE(QeProjectDb_Db_ProjectRootFolder(unknown).IsEmpty());
+    EXPECT_TRUE(QeProjectDb_Db_GetOptStr(unknown, L"journal_mode").IsEmpty());
+    EXPECT_EQ(QeProjectDb_Db_GetOptInt32(unknown, L"folderformat"), 0);
+    EXPECT_NE(QeProjectDb_Db_SetOptStr(unknown, L"synchronous", L"full"), 0);
+    EXPECT_EQ(QeProjectDb_Db_SetOptInt32(unknown, L"folderformat", 0), 0);
+    EXPECT_EQ(QeProjectDb_Db_TransactionBegin(unknown), -9);
+    EXPECT_EQ(QeProjectDb_Db_SavepointSet(unknown, L"sp"), -9);
+    EXPECT_NE(QeProjectDb_Db_Backup(unknown, CQeProjectDbConnectionManager::GetConnection(h)), 0);
+    QeProjectDb_Db_Disconnect(unknown);
+  }
   EXPECT_EQ(ReadBytes(File("p.db")), before);
+  EXPECT_EQ(QeProjectDb_Db_Filename(h), WFile("p.db"));
   EXPECT_EQ(QeProjectDb_Db_GetOptInt32(h, L"folderformat"), 1);
 }
 

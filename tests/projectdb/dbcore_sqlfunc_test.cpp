@@ -204,26 +204,4 @@ TEST_F(SqlFuncTest, OrderStatisticsOverManySortedValues) {
   EXPECT_EQ(Eval("SELECT lower_quartile(x) FROM t;"), Value(25000.5));
 }
 
-TEST(SqlFuncRegistrationTest, ReadOnlyConnectionsLackTheWritingHelpers) {
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(":memory:", &db), SQLITE_OK);
-  QeProjectDb_SqlFunc_RegisterReadOnly(db);
-  auto prepares = [db](const std::string& call) {
-    sqlite3_stmt* stmt = nullptr;
-    const int rc = sqlite3_prepare_v2(db, ("SELECT " + call).c_str(), -1, &stmt, nullptr);
-    sqlite3_finalize(stmt);
-    return rc == SQLITE_OK;
-  };
-  for (const char* call :
-       {"uuid()", "jdnnow()", "bitwiseor(1)", "stdev(1)", "variance(1)", "count_str(1)", "mode(1)",
-        "median(1)", "lower_quartile(1)", "upper_quartile(1)"}) {
-    EXPECT_TRUE(prepares(call)) << call;
-  }
-  for (const char* call : {"bitwiseand(1, 2)", "bitsetmasked(1, 2, 3)", "setfirstchar('a', 'b')",
-                           "copyfile('a', 'b', 'c')"}) {
-    EXPECT_FALSE(prepares(call)) << call;
-  }
-  sqlite3_close(db);
-}
-
 }  // namespace
