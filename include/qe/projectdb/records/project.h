@@ -20,6 +20,14 @@
 //    order SQLite yields the rows, unless an order is stated.
 //  - A function returning bool has no status; one returning a record key
 //    returns 0 when there is no such row.
+//  - *_InsertMany (batch insert, one shared implementation): every element
+//    in one transaction, opened when the caller has none. While another
+//    connection holds the write lock the batch is rolled back, waits 30 ms
+//    and starts again from the first element, without limit. Each element's
+//    iKey receives its new key (0 for a row that failed or that "OR IGNORE"
+//    skipped). Returns 0 or the first failure's status, and a failure keeps
+//    none of the rows. Inside the caller's own transaction the rows before a
+//    failure stay there and a busy database is reported as 5, not retried.
 //  - Names stored relative to a folder (`wszFolderName`, `wszFileName`) use
 //    '\\' between parts, as the file format does; paths returned for the
 //    file system use '/' and folders end in '/'.
