@@ -15,21 +15,15 @@ using qe::test::TestItem;
 
 namespace {
 
-// Hands out workers of another factory with a fixed idle timeout.
-class FixedTimeoutFactory : public IQeParallelProcessingQueueThreadFactory {
- public:
-  FixedTimeoutFactory(IQeParallelProcessingQueueThreadFactory* inner, int timeout)
-      : inner_(inner), timeout_(timeout) {}
+// Hands out processing-and-removing workers with idle timeout 0.
+struct ZeroTimeoutFactory : IQeParallelProcessingQueueThreadFactory {
   CQeRefCountPtr<IQeParallelProcessingQueueThread> CreateQueueThread(
       IQeParallelProcessingQueue* source, IQeParallelProcessingQueue* destination, int) override {
     created.fetch_add(1);
-    return inner_->CreateQueueThread(source, destination, timeout_);
+    return CQeQThreadOutOfOrderProcessingAndRemoving::s_sFactory.CreateQueueThread(source,
+                                                                                   destination, 0);
   }
   std::atomic<int> created{0};
-
- private:
-  IQeParallelProcessingQueueThreadFactory* inner_;
-  int timeout_;
 };
 
 // A registered queue with one factory assigned.
@@ -152,7 +146,7 @@ TEST(QueueMaster, LaterWorkersGetShorterIdleTimeouts) {
 
 TEST(QueueMaster, SingleWorkerLimitHoldsAndANewWorkerFollowsAnIdleEnd) {
   CQeProcessingQMaster master;
-  FixedTimeoutFactory factory(&CQeQThreadOutOfOrderProcessingAndRemoving::s_sFactory, 0);
+  ZeroTimeoutFactory factory;
   auto queue = Registered(master, &factory, 1);
   std::atomic<bool> gate{false};
   auto first = TestItem::Create(0, nullptr, &gate);

@@ -171,17 +171,15 @@ TEST(QueuePush, ManyProducersFillAndOneConsumerDrainsEveryItemOnce) {
       }
     });
   }
-  std::vector<int> seen(kProducers * kPerProducer, 0);
+  // Ids rising per producer over all 2000 takes: each item came exactly once.
   std::vector<int> lastOfProducer(kProducers, -1);
   bool keep = true;
   for (int taken = 0; taken < kProducers * kPerProducer; ++taken) {
     auto item = queue->Wait(eWaitFront, eQItemQueued, -1, keep, nullptr, eQItemProcessed, true);
     ASSERT_TRUE(item);
     const int id = qe::test::AsTestItem(item.Get())->id;
-    ++seen[id];
     EXPECT_GT(id, lastOfProducer[id / kPerProducer]) << "each producer's items keep their order";
     lastOfProducer[id / kPerProducer] = id;
   }
   for (auto& producer : producers) producer.join();
-  for (int count : seen) EXPECT_EQ(count, 1);
 }

@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "qe/core/date_time.h"
@@ -21,16 +22,9 @@ using qe::test::CPeek;
 using qe::test::TempDir;
 
 // A connection of the thumbnail file, closed when it goes away.
-class CConnection {
- public:
-  explicit CConnection(const std::wstring& path)
-      : db_(CQeProjectThumbReader::DbConnect(path.c_str())) {}
-  ~CConnection() { CQeProjectThumbDb::DbCloseConnection(db_); }
-  sqlite3* get() const { return db_; }
-
- private:
-  sqlite3* db_;
-};
+std::unique_ptr<sqlite3, void (*)(sqlite3*)> Connect(const std::wstring& path) {
+  return {CQeProjectThumbReader::DbConnect(path.c_str()), &CQeProjectThumbDb::DbCloseConnection};
+}
 
 CQeByteArray Bytes(const std::string& text) {
   return CQeByteArray(text.data(), static_cast<int>(text.size()));
@@ -47,7 +41,7 @@ void Store(sqlite3* db, const wchar_t* uuid, int frame, int result, double time,
 
 TEST(ThumbFile, CreatedUtf16WithFourTablesAndVersionSeven) {
   TempDir dir;
-  ASSERT_NE(CConnection(dir.FileW("thumbs.db")).get(), nullptr);
+  ASSERT_NE(Connect(dir.FileW("thumbs.db")).get(), nullptr);
   CPeek peek(dir.File("thumbs.db"));
   EXPECT_EQ(peek.Text("PRAGMA encoding;"), "UTF-16le");
   EXPECT_EQ(peek.Text("PRAGMA journal_mode;"), "wal");
@@ -66,21 +60,21 @@ TEST(ThumbFile, CreatedUtf16WithFourTablesAndVersionSeven) {
 TEST(ThumbFile, WrongVersionOrUnreadableFileIsCreatedAgain) {
   TempDir dir;
   const std::string path = dir.File("thumbs.db");
-  { CConnection db(dir.FileW("thumbs.db")); }
+  Connect(dir.FileW("thumbs.db"));
   ASSERT_EQ(CPeek(path).Exec("UPDATE vesion SET iVersion=6; CREATE TABLE stale (x);"), SQLITE_OK);
-  ASSERT_NE(CConnection(dir.FileW("thumbs.db")).get(), nullptr);
+  ASSERT_NE(Connect(dir.FileW("thumbs.db")).get(), nullptr);
   EXPECT_EQ(CPeek(path).Int("SELECT iVersion FROM vesion WHERE wszName='main';"), 7);
   EXPECT_EQ(CPeek(path).Int("SELECT count(*) FROM sqlite_master WHERE name='stale';"), 0);
   EXPECT_EQ(CPeek(path).Int("SELECT count(*) FROM sqlite_master WHERE type='table';"), 4);
 
   qe::test::WriteBytes(path, std::vector<uint8_t>(5000, 'x'));
-  ASSERT_NE(CConnection(dir.FileW("thumbs.db")).get(), nullptr);
+  ASSERT_NE(Connect(dir.FileW("thumbs.db")).get(), nullptr);
   EXPECT_EQ(CPeek(path).Int("SELECT iVersion FROM vesion;"), 7);
 }
 
 TEST(ThumbFile, FolderThatDoesNotExistGivesNoConnection) {
   TempDir dir;
-  EXPECT_EQ(CConnection(dir.FileW("missing/thumbs.db")).get(), nullptr);
+  EXPECT_EQ(Connect(dir.FileW("missing/thumbs.db")).get(), nullptr);
   CQeImageFormatManager manager;
   CQeProjectThumbDb thumbs(dir.FileW("missing/thumbs.db").c_str(), &manager, 8);
   EXPECT_EQ(thumbs.Clear(L"run"), -9);
@@ -89,7 +83,7 @@ TEST(ThumbFile, FolderThatDoesNotExistGivesNoConnection) {
 
 TEST(ThumbStore, SecondStoreReplacesThePictureAndAnotherResultUpdatesTheFrame) {
   TempDir dir;
-  CConnection db(dir.FileW("thumbs.db"));
+  auto db = Connect(dir.FileW("thumbs.db"));
   const double t1 = Now() - 0.25;
   Store(db.get(), L"run", 4, 0, t1, "one");
   Store(db.get(), L"run", 4, 0, t1 + 0.1, "two");
@@ -168,7 +162,7 @@ TEST(ThumbStoreChild, StoresFrames) {
   const char* uuid = std::getenv("QE_THUMBDB_CHILD_UUID");
   const char* size = std::getenv("QE_THUMBDB_CHILD_SIZE");
   if (!path || !uuid || !size) GTEST_SKIP() << "runs as a child of the two-process tests";
-  CConnection db(CQeStringW::FromUtf8(path).str());
+  auto db = Connect(CQeStringW::FromUtf8(path).str());
   ASSERT_NE(db.get(), nullptr);
   for (int frame = 0; frame < 60; ++frame) {
     CQeProjectThumb::StoreThumbDataToDb(db.get(), CQeStringW::FromUtf8(uuid), frame, frame,
@@ -230,7 +224,7 @@ TEST(ThumbStore, TwoProcessesStoringTheSameFramesKeepOneRowEachAndBothSizes) {
   // transaction meets a busy database, rolls back and starts again.
   TempDir dir;
   const std::string file = dir.File("thumbs.db");
-  ASSERT_NE(CConnection(CQeStringW::FromUtf8(file).str()).get(), nullptr);
+  ASSERT_NE(Connect(CQeStringW::FromUtf8(file).str()).get(), nullptr);
   constexpr int kRounds = 3;
   const int sizes[2] = {128, 512};
   for (int round = 0; round < kRounds; ++round) {
