@@ -46,54 +46,44 @@ TEST_F(MergeFailureTest, AFailureInALateTableLeavesTheTargetRowsAsTheyWere) {
     ASSERT_EQ(target.Exec("DROP TRIGGER refuse;"), SQLITE_OK);
   }
   EXPECT_EQ(Merge(), 0);
-  EXPECT_TRUE(ConsistencyProblems(TargetFile()).empty());
+  EXPECT_EQ(ConsistencyProblems(TargetFile()), kNone);
 }
 
-TEST_F(MergeFailureTest, AFileIsNotMergedIntoItself) {
-  const std::string before = Dump(SourceFile());
+// Refused before anything is written: a file into itself (any spelling of
+// its path), missing or empty paths, a file that is not a (project)
+// database, and files not both at version 77 (a newer one with -1, an
+// older one with a hint to upgrade). Neither file changes.
+TEST_F(MergeFailureTest, RefusedMergesChangeNothing) {
+  const std::string target = Dump(TargetFile());
+  const std::string source = Dump(SourceFile());
   SQeProjectDbMergeReport report;
   EXPECT_EQ(MergeFiles(SourceFile(), SourceFile(), &report), -9);
   EXPECT_FALSE(report.wszMessage.IsEmpty());
-  // Another spelling of the same path is the same file.
   EXPECT_EQ(MergeFiles(SourceFile(), SourceDir() / "." / "source.db"), -9);
-  EXPECT_EQ(Dump(SourceFile()), before);
-}
-
-TEST_F(MergeFailureTest, SchemaVersionsMustBothBeCurrent) {
-  const std::string before = Dump(TargetFile());
-  {
-    CRawDb source(SourceFile().string());
-    ASSERT_EQ(source.Exec("UPDATE vesion SET iVersion=78 WHERE wszName='main'"), SQLITE_OK);
-  }
-  SQeProjectDbMergeReport report;
-  EXPECT_EQ(Merge(&report), -1);
-  EXPECT_EQ(report.iSourceVersion, 78);
-  {
-    CRawDb source(SourceFile().string());
-    ASSERT_EQ(source.Exec("UPDATE vesion SET iVersion=76 WHERE wszName='main'"), SQLITE_OK);
-  }
-  EXPECT_EQ(Merge(&report), -9);
-  EXPECT_NE(report.wszMessage.ToUtf8().find("upgrade"), std::string::npos);
-  EXPECT_EQ(Dump(TargetFile()), before);
-}
-
-TEST_F(MergeFailureTest, FilesThatCannotTakePart) {
-  const std::string before = Dump(TargetFile());
   EXPECT_EQ(MergeFiles(TargetFile(), SourceDir() / "missing.db"), 14);
   EXPECT_FALSE(std::filesystem::exists(SourceDir() / "missing.db"));
   EXPECT_EQ(MergeFiles(TargetDir() / "missing.db", SourceFile()), -9);
   EXPECT_EQ(QeProjectDb_Db_MergeDb(L"", PathW(SourceFile())), -1);
   EXPECT_EQ(QeProjectDb_Db_MergeDb(PathW(TargetFile()), L""), -1);
-  // Text that is not a database, and a database that is not a project database.
   std::ofstream(SourceDir() / "notes.db") << "not a database";
   EXPECT_EQ(MergeFiles(TargetFile(), SourceDir() / "notes.db"), -9);
-  {
-    CRawDb other((SourceDir() / "other.db").string(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-    ASSERT_EQ(other.Exec("CREATE TABLE t (x);"), SQLITE_OK);
+  const std::filesystem::path other = SourceDir() / "other.db";
+  ASSERT_EQ(CRawDb(other.string(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE)
+                .Exec("CREATE TABLE t (x);"),
+            SQLITE_OK);
+  EXPECT_EQ(MergeFiles(TargetFile(), other), -9);
+  EXPECT_EQ(MergeFiles(other, SourceFile()), -9);
+  EXPECT_EQ(Dump(SourceFile()), source);
+  for (const auto& [version, status] : {std::pair{78, -1}, {76, -9}}) {
+    ASSERT_EQ(CRawDb(SourceFile().string())
+                  .Exec("UPDATE vesion SET iVersion=" + std::to_string(version) +
+                        " WHERE wszName='main'"),
+              SQLITE_OK);
+    EXPECT_EQ(Merge(&report), status);
+    EXPECT_EQ(report.iSourceVersion, version);
   }
-  EXPECT_EQ(MergeFiles(TargetFile(), SourceDir() / "other.db"), -9);
-  EXPECT_EQ(MergeFiles(SourceDir() / "other.db", SourceFile()), -9);
-  EXPECT_EQ(Dump(TargetFile()), before);
+  EXPECT_NE(report.wszMessage.ToUtf8().find("upgrade"), std::string::npos);
+  EXPECT_EQ(Dump(TargetFile()), target);
 }
 
 TEST_F(MergeFailureTest, AMissingImageFileIsReportedAndTheMergeGoesOn) {

@@ -13,6 +13,8 @@
 namespace qe::test {
 namespace {
 
+#define QE_OK(call) EXPECT_EQ((call), 0) << #call
+
 std::string Utf8(const std::wstring& text) { return CQeStringW(text).ToUtf8(); }
 
 // Plain SQL on a connection of the library; the key of the row inserted.
@@ -27,31 +29,24 @@ int64_t SqlInt(uint32_t h, const std::string& sql) {
                                CQeStringW::FromUtf8(sql), nullptr, -1);
 }
 
-void WriteFile(const std::filesystem::path& path, const std::string& content) {
-  std::filesystem::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << content;
-}
-
-// A run of the job definition with image files in its folder.
+// A run of the job definition with image files in its folder, two frames each.
 int64_t AddRun(uint32_t h, int64_t project, int64_t jobdef, int64_t program,
                const std::vector<std::wstring>& files, SMergeSource& out) {
   SQeProjectDbRow_project p;
-  EXPECT_EQ(QeProjectDb_Proj_GetOne(h, project, p), 0);
+  QE_OK(QeProjectDb_Proj_GetOne(h, project, p));
   SQeProjectDbRow_jobrun run;
   CQeStringW folder;
-  EXPECT_EQ(QeProjectDb_Jobrun_Insert(h, project, QeProjectDb_Proj_MakeAbsPath(h, p.wszFolderName),
-                                      jobdef, program, 0, L"Run l'été", L"", &run, &folder),
-            0);
+  QE_OK(QeProjectDb_Jobrun_Insert(h, project, QeProjectDb_Proj_MakeAbsPath(h, p.wszFolderName),
+                                  jobdef, program, 0, L"Run l'été", L"", &run, &folder));
   int frameIndex = 0;
   for (const std::wstring& name : files) {
     int64_t file = 0;
-    EXPECT_EQ(QeProjectDb_File_Insert(h, run.iKey, name, 64, 48, 1, 1, 16, 2, &file), 0);
-    WriteFile(std::filesystem::path(folder.ToUtf8()) / Utf8(name),
-              "pixels of " + Utf8(name) + " " + run.wszUuid.ToUtf8());
+    QE_OK(QeProjectDb_File_Insert(h, run.iKey, name, 64, 48, 1, 1, 16, 2, &file));
+    std::ofstream(std::filesystem::path(folder.ToUtf8()) / Utf8(name), std::ios::binary)
+        << "pixels of " << Utf8(name) << " " << run.wszUuid.ToUtf8();
     ++out.files;
     for (int i = 0; i < 2; ++i) {
-      EXPECT_EQ(QeProjectDb_Frame_Insert(h, run.iKey, 0, frameIndex++, 2460000.5, file, i, nullptr),
-                0);
+      QE_OK(QeProjectDb_Frame_Insert(h, run.iKey, 0, frameIndex++, 2460000.5, file, i, nullptr));
     }
   }
   return run.iKey;
@@ -79,152 +74,121 @@ SMergeSource MergeTest::Populate(const std::filesystem::path& path) {
   EXPECT_NE(h, 0u);
   static int serial = 0;
   const std::string n = std::to_string(++serial);
+  const CQeStringW w = CQeStringW::FromUtf8(n);
 
-  // Projects, job definitions, programs and the task tree.
-  EXPECT_EQ(QeProjectDb_Proj_Insert(h, L"Zellkultur O'Neil ünï", L"it's 100%",
-                                    L"Zellkultur O'Neil ünï", &out.project),
-            0);
-  int64_t second = 0;
-  EXPECT_EQ(QeProjectDb_Proj_Insert(h, L"Second", L"", L"Second", &second), 0);
-  int64_t jobdef = 0;
-  int64_t jobdef2 = 0;
-  EXPECT_EQ(QeProjectDb_Jobdef_Insert(h, out.project, 1, 0, L"Scan 'A' ü", L"", 0, &jobdef), 0);
-  EXPECT_EQ(QeProjectDb_Jobdef_Insert(h, second, 1, 0, L"Scan B", L"", 0, &jobdef2), 0);
-  int64_t program = 0;
-  EXPECT_EQ(QeProjectDb_Jobprogram_Insert(h, jobdef, L"program", &program), 0);
-  int64_t program2 = 0;
-  EXPECT_EQ(QeProjectDb_Jobprogram_Insert(h, jobdef2, L"program 2", &program2), 0);
+  // Projects, job definitions, programs and the task tree; "Early" has the
+  // later task "Late" as its parent.
+  QE_OK(QeProjectDb_Proj_Insert(h, L"Zellkultur O'Neil ünï", L"it's 100%", L"Zellkultur O'Neil ünï",
+                                &out.project));
+  int64_t second = 0, jobdef = 0, jobdef2 = 0, program = 0, program2 = 0, child = 0;
+  QE_OK(QeProjectDb_Proj_Insert(h, L"Second", L"", L"Second", &second));
+  QE_OK(QeProjectDb_Jobdef_Insert(h, out.project, 1, 0, L"Scan 'A' ü", L"", 0, &jobdef));
+  QE_OK(QeProjectDb_Jobdef_Insert(h, second, 1, 0, L"Scan B", L"", 0, &jobdef2));
+  QE_OK(QeProjectDb_Jobprogram_Insert(h, jobdef, L"program", &program));
+  QE_OK(QeProjectDb_Jobprogram_Insert(h, jobdef2, L"program 2", &program2));
   const SQeProjectDbJobTaskState state(1, 0, L"Task", CQeByteArray(), CQeByteArray());
-  EXPECT_EQ(QeProjectDb_Jobtask_Insert(h, program, 0, 0, 0, L"Root", state, nullptr, &out.rootTask),
-            0);
-  int64_t child = 0;
-  EXPECT_EQ(
-      QeProjectDb_Jobtask_Insert(h, program, out.rootTask, 0, 1, L"Child", state, nullptr, &child),
-      0);
-  EXPECT_EQ(QeProjectDb_Jobtask_Insert(h, program, 0, 0, 2, L"Early", state, nullptr,
-                                       &out.earlyChildTask),
-            0);
-  EXPECT_EQ(QeProjectDb_Jobtask_Insert(h, program, out.rootTask, 0, 3, L"Late", state, nullptr,
-                                       &out.lateParentTask),
-            0);
-  Sql(h, "UPDATE jobtask SET iJobtaskKeyRef=" + std::to_string(out.lateParentTask) +
-             " WHERE iKey=" + std::to_string(out.earlyChildTask));
+  QE_OK(QeProjectDb_Jobtask_Insert(h, program, 0, 0, 0, L"Root", state, nullptr, &out.rootTask));
+  QE_OK(
+      QeProjectDb_Jobtask_Insert(h, program, out.rootTask, 0, 1, L"Child", state, nullptr, &child));
+  QE_OK(QeProjectDb_Jobtask_Insert(h, program, 0, 0, 2, L"Early", state, nullptr,
+                                   &out.earlyChildTask));
+  QE_OK(QeProjectDb_Jobtask_Insert(h, program, out.rootTask, 0, 3, L"Late", state, nullptr,
+                                   &out.lateParentTask));
+  Sql(h, fmt::format("UPDATE jobtask SET iJobtaskKeyRef={} WHERE iKey={}", out.lateParentTask,
+                     out.earlyChildTask));
   std::vector<SQeProjectDbRow_jobpropenumvalue> values = {{0, 0, L"low"}, {0, 0, L"high 'x'"}};
-  int64_t jobpropdef = 0;
-  EXPECT_EQ(QeProjectDb_Jobpropdef_InsertOrUpdate(h, program, L"speed", 1.0, 2, 1, values, 0,
-                                                  nullptr, &jobpropdef),
-            0);
-  EXPECT_EQ(QeProjectDb_Jobclasslaststate_InsertOrUpdate(h, L"Class.Unique", state, nullptr), 0);
-  EXPECT_EQ(QeProjectDb_Assayrecipe_Insert(h, L"Recipe " + CQeStringW::FromUtf8(n), L"", L"mod", 1,
-                                           2, 3, "abc", nullptr),
-            0);
-  EXPECT_EQ(QeProjectDb_Deposit_Insert(h, jobdef, 1, 2, L"dep" + CQeStringW::FromUtf8(n), 2, "xy",
-                                       nullptr),
-            0);
-  EXPECT_EQ(QeProjectDb_Toolbarjobdef_Insert(h, jobdef), 0);
-  EXPECT_EQ(QeProjectDb_TaskListjobdef_Insert(h, jobdef), 0);
+  QE_OK(QeProjectDb_Jobpropdef_InsertOrUpdate(h, program, L"speed", 1.0, 2, 1, values, 0, nullptr,
+                                              nullptr));
+  QE_OK(QeProjectDb_Jobclasslaststate_InsertOrUpdate(h, L"Class.Unique", state, nullptr));
+  QE_OK(QeProjectDb_Assayrecipe_Insert(h, L"Recipe " + w, L"", L"mod", 1, 2, 3, "abc", nullptr));
+  QE_OK(QeProjectDb_Deposit_Insert(h, jobdef, 1, 2, L"dep" + w, 2, "xy", nullptr));
+  QE_OK(QeProjectDb_Toolbarjobdef_Insert(h, jobdef));
+  QE_OK(QeProjectDb_TaskListjobdef_Insert(h, jobdef));
 
   // Tags: a user tag and the two system tags (NULL tag set).
   int64_t tag = 0;
-  EXPECT_EQ(QeProjectDb_Tagdef_Insert(h, L"Set", L"Green's", L"", &tag), 0);
+  QE_OK(QeProjectDb_Tagdef_Insert(h, L"Set", L"Green's", L"", &tag));
   const int64_t projTag = SqlInt(h, "SELECT iKey FROM tagdef WHERE wszName='$$$proj$$$'");
   const int64_t frameTag = SqlInt(h, "SELECT iKey FROM tagdef WHERE wszName='$$$frame$$$'");
-  EXPECT_EQ(QeProjectDb_Projtag_Insert(h, out.project, tag, nullptr), 0);
-  EXPECT_EQ(QeProjectDb_Projtag_Insert(h, second, projTag, nullptr), 0);
-  EXPECT_EQ(QeProjectDb_Jobdeftag_Insert(h, jobdef, tag, nullptr), 0);
+  QE_OK(QeProjectDb_Projtag_Insert(h, out.project, tag, nullptr));
+  QE_OK(QeProjectDb_Projtag_Insert(h, second, projTag, nullptr));
+  QE_OK(QeProjectDb_Jobdeftag_Insert(h, jobdef, tag, nullptr));
 
   // Runs under both folder formats, with image files and frames.
   out.runFormat1 = AddRun(h, out.project, jobdef, program, {L"img 'a' ü.tif", L"img2.tif"}, out);
-  EXPECT_EQ(QeProjectDb_Db_SetOptInt32(h, L"folderformat", 0), 0);
+  QE_OK(QeProjectDb_Db_SetOptInt32(h, L"folderformat", 0));
   out.runFormat0 = AddRun(h, out.project, jobdef, program, {L"other.tif"}, out);
-  EXPECT_EQ(QeProjectDb_Db_SetOptInt32(h, L"folderformat", 1), 0);
+  QE_OK(QeProjectDb_Db_SetOptInt32(h, L"folderformat", 1));
   AddRun(h, second, jobdef2, program2, {L"second.tif"}, out);
   const int64_t run = out.runFormat1;
   int64_t loop = 0;
-  EXPECT_EQ(QeProjectDb_Runloop_Insert(h, run, out.rootTask, 0, 0, 1, &loop), 0);
-  EXPECT_EQ(QeProjectDb_Loopindex_Insert(h, run, 0, loop, 0, nullptr), 0);
-  EXPECT_EQ(QeProjectDb_Frametag_Insert(h, run, tag, 0, nullptr), 0);
-  EXPECT_EQ(QeProjectDb_Frametag_Insert(h, run, frameTag, 1, nullptr), 0);
+  QE_OK(QeProjectDb_Runloop_Insert(h, run, out.rootTask, 0, 0, 1, &loop));
+  QE_OK(QeProjectDb_Loopindex_Insert(h, run, 0, loop, 0, nullptr));
+  QE_OK(QeProjectDb_Frametag_Insert(h, run, tag, 0, nullptr));
+  QE_OK(QeProjectDb_Frametag_Insert(h, run, frameTag, 1, nullptr));
   std::vector<SQeProjectDbRow_tagcolor> colors = {{0, run, tag, 0xff00}};
-  EXPECT_EQ(QeProjectDb_Tagcolor_InsertMany(h, colors), 0);
+  QE_OK(QeProjectDb_Tagcolor_InsertMany(h, colors));
 
   // Properties and analysis results.
-  int64_t propdef = 0;
-  EXPECT_EQ(QeProjectDb_Propdef_Insert(h, L"Intensity", L"Mean", L"AU", L"", &propdef), 0);
-  int64_t assay = 0;
-  EXPECT_EQ(QeProjectDb_Assayrun_Insert(h, run, out.rootTask, child,
-                                        L"assay" + CQeStringW::FromUtf8(n), L"Assay", 1, &assay),
-            0);
-  EXPECT_EQ(QeProjectDb_Frameprop_Insert(h, run, assay, propdef, 0, 1.5, nullptr), 0);
+  int64_t propdef = 0, assay = 0, layer = 0;
+  QE_OK(QeProjectDb_Propdef_Insert(h, L"Intensity", L"Mean", L"AU", L"", &propdef));
+  QE_OK(
+      QeProjectDb_Assayrun_Insert(h, run, out.rootTask, child, L"assay" + w, L"Assay", 1, &assay));
+  QE_OK(QeProjectDb_Frameprop_Insert(h, run, assay, propdef, 0, 1.5, nullptr));
   SQeProjectDbRow_jobrunpropstat stat;
   stat.iJobrunKeyRef = run;
   stat.iPropdefKeyRef = propdef;
   stat.iCount = 1;
-  EXPECT_EQ(QeProjectDb_Jobrunpropstat_InsertOrReplace(h, stat, nullptr), 0);
-  int64_t layer = 0;
-  EXPECT_EQ(QeProjectDb_Binlayer_Insert(h, run, assay, L"layer" + CQeStringW::FromUtf8(n),
-                                        L"Nuclei", L"comp", L"tag", 3, &layer),
-            0);
+  QE_OK(QeProjectDb_Jobrunpropstat_InsertOrReplace(h, stat, nullptr));
+  QE_OK(QeProjectDb_Binlayer_Insert(h, run, assay, L"layer" + w, L"Nuclei", L"comp", L"tag", 3,
+                                    &layer));
   std::vector<SQeProjectDbRow_binframe> binframes = {{0, run, layer, 0, 1}};
-  EXPECT_EQ(QeProjectDb_Binframe_InsertMany(h, binframes), 0);
+  QE_OK(QeProjectDb_Binframe_InsertMany(h, binframes));
   const int64_t trace =
-      Sql(h, "INSERT INTO trace (iJobrunKeyRef, iTraceId) VALUES (" + std::to_string(run) + ", 7)");
+      Sql(h, fmt::format("INSERT INTO trace (iJobrunKeyRef, iTraceId) VALUES ({}, 7)", run));
   std::vector<SQeProjectDbRow_binobj> objects = {{0, binframes[0].iKey, trace, 1, 0, 0, 4, 4, 16}};
-  EXPECT_EQ(QeProjectDb_Binobj_InsertMany(h, objects), 0);
+  QE_OK(QeProjectDb_Binobj_InsertMany(h, objects));
   std::vector<SQeProjectDbRow_binobjprop> objectProps = {
       {0, objects[0].iKey, propdef, run, 0, 2.5}};
-  EXPECT_EQ(QeProjectDb_Binobjprop_InsertMany(h, objectProps), 0);
+  QE_OK(QeProjectDb_Binobjprop_InsertMany(h, objectProps));
 
   // Labware: a plate geometry under two product names (the second replaced
-  // by the first), a dish, a slide, and what a run used of them.
-  const int64_t config = Sql(h,
-                             "INSERT INTO wellplateconfiguration (wszUuid, iRowCount, iColCount, "
-                             "iRowNaming, iColNaming, pData) VALUES ('wpc" +
-                                 n + "', 8, 12, 0, 1, x'01')");
-  const int64_t plateName =
-      Sql(h,
-          "INSERT INTO wellplatename (wszUuid, iWellplateconfigKeyRef, wszCompany, wszType, "
-          "wszModel, iUserImported, iRemoved) VALUES ('wpn" +
-              n + "', " + std::to_string(config) + ", 'Acme', '96', 'M''1', 1, 0)");
-  Sql(h,
-      "INSERT INTO wellplatename (wszUuid, iWellplateconfigKeyRef, wszCompany, wszType, "
-      "wszModel, iUserImported, iRemoved, iWellplatenameKeyRef) VALUES ('wpn" +
-          n + "b', " + std::to_string(config) + ", 'Acme', '96', 'M2', 1, 1, " +
-          std::to_string(plateName) + ")");
-  const int64_t dish = Sql(h,
-                           "INSERT INTO dishconfiguration (wszUuid, stickerL, stickerT, stickerR, "
-                           "stickerB) VALUES ('dc" +
-                               n + "', 1, 2, 3, 4)");
-  Sql(h,
-      "INSERT INTO dishname (wszUuid, iDishKeyRef, wszModel, iUserImported, iRemoved) VALUES "
-      "('dn" +
-          n + "', " + std::to_string(dish) + ", 'Dish', 1, 0)");
-  Sql(h, "INSERT INTO slidedef (wszUuid, stickerL, wszModel, iUserImported, iRemoved) VALUES ('sd" +
-             n + "', 1, 'Slide', 1, 0)");
-  const int64_t plate =
-      Sql(h,
-          "INSERT INTO plateinfo (iJobrunKeyRef, iWellplatenameKeyRef, wszName) "
-          "VALUES (" +
-              std::to_string(run) + ", " + std::to_string(plateName) + ", 'Plate 1')");
-  const int64_t well = Sql(h, "INSERT INTO wellinfo (iJobrunKeyRef, iWellIndex, wszName) VALUES (" +
-                                  std::to_string(run) + ", 5, 'A6')");
-  const int64_t slide = Sql(h, "INSERT INTO slideinfo (iJobrunKeyRef, wszName) VALUES (" +
-                                   std::to_string(run) + ", 'Slide 1')");
-  EXPECT_EQ(QeProjectDb_Frameplateinfo_Insert(h, run, plate, 0, nullptr), 0);
-  EXPECT_EQ(QeProjectDb_Framewellinfo_Insert(h, run, well, 0, nullptr), 0);
-  EXPECT_EQ(QeProjectDb_Frameslideinfo_Insert(h, run, slide, 1, nullptr), 0);
+  // by the first), a dish, a slide, and what the run used of them.
+  Sql(h, fmt::format(
+             "INSERT INTO wellplateconfiguration (wszUuid, iRowCount, iColCount, iRowNaming, "
+             "iColNaming, pData) VALUES ('wpc{0}', 8, 12, 0, 1, x'01');"
+             "INSERT INTO wellplatename (wszUuid, iWellplateconfigKeyRef, wszCompany, wszType, "
+             "wszModel, iUserImported, iRemoved) VALUES ('wpn{0}', last_insert_rowid(), 'Acme', "
+             "'96', 'M''1', 1, 0);"
+             "INSERT INTO wellplatename (wszUuid, iWellplateconfigKeyRef, wszCompany, wszType, "
+             "wszModel, iUserImported, iRemoved, iWellplatenameKeyRef) SELECT 'wpn{0}b', "
+             "iWellplateconfigKeyRef, 'Acme', '96', 'M2', 1, 1, iKey FROM wellplatename WHERE "
+             "wszUuid='wpn{0}';"
+             "INSERT INTO dishconfiguration (wszUuid, stickerL, stickerT, stickerR, stickerB) "
+             "VALUES ('dc{0}', 1, 2, 3, 4);"
+             "INSERT INTO dishname (wszUuid, iDishKeyRef, wszModel, iUserImported, iRemoved) "
+             "VALUES ('dn{0}', last_insert_rowid(), 'Dish', 1, 0);"
+             "INSERT INTO slidedef (wszUuid, stickerL, wszModel, iUserImported, iRemoved) VALUES "
+             "('sd{0}', 1, 'Slide', 1, 0);"
+             "INSERT INTO plateinfo (iJobrunKeyRef, iWellplatenameKeyRef, wszName) SELECT {1}, "
+             "iKey, 'Plate 1' FROM wellplatename WHERE wszUuid='wpn{0}';"
+             "INSERT INTO frameplateinfo (iJobrunKeyRef, iPlateinfoKeyRef, iFrameIndex) VALUES "
+             "({1}, last_insert_rowid(), 0);"
+             "INSERT INTO wellinfo (iJobrunKeyRef, iWellIndex, wszName) VALUES ({1}, 5, 'A6');"
+             "INSERT INTO framewellinfo (iJobrunKeyRef, iWellinfoKeyRef, iFrameIndex) VALUES "
+             "({1}, last_insert_rowid(), 0);"
+             "INSERT INTO slideinfo (iJobrunKeyRef, wszName) VALUES ({1}, 'Slide 1');"
+             "INSERT INTO frameslideinfo (iJobrunKeyRef, iSlideinfoKeyRef, iFrameIndex) VALUES "
+             "({1}, last_insert_rowid(), 1);",
+             n, run));
 
   // Users, uploads and project groups.
-  const CQeStringW user = L"anna" + CQeStringW::FromUtf8(n);
-  EXPECT_EQ(QeProjectDb_Jobuser_Insert(h, L"user" + CQeStringW::FromUtf8(n), user, L"pw"), 0);
+  const CQeStringW user = L"anna" + w;
+  QE_OK(QeProjectDb_Jobuser_Insert(h, L"user" + w, user, L"pw"));
   SQeProjectDbRow_jobuser userRow;
-  EXPECT_EQ(QeProjectDb_Jobuser_GetOne(h, user, L"pw", userRow), 0);
-  EXPECT_EQ(QeProjectDb_toupload_SaveRequest(h, L"jobrun", L"run" + CQeStringW::FromUtf8(n),
-                                             L"https://cloud/x", userRow),
-            0);
-  EXPECT_EQ(
-      QeProjectDb_Cloudgroupusers_Insert(h, user, L"proj" + CQeStringW::FromUtf8(n), userRow.iKey),
-      0);
+  QE_OK(QeProjectDb_Jobuser_GetOne(h, user, L"pw", userRow));
+  QE_OK(QeProjectDb_toupload_SaveRequest(h, L"jobrun", L"run" + w, L"https://cloud/x", userRow));
+  QE_OK(QeProjectDb_Cloudgroupusers_Insert(h, user, L"proj" + w, userRow.iKey));
   QeProjectDb_Db_Disconnect(h);
   return out;
 }

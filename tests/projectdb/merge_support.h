@@ -27,6 +27,9 @@ inline CQeStringW PathW(const std::filesystem::path& path) {
   return CQeStringW::FromUtf8(path.string());
 }
 
+// No problems: what ConsistencyProblems gives for a consistent file.
+inline const std::vector<std::string> kNone;
+
 // Keys of interesting rows of the populated source.
 struct SMergeSource {
   int64_t project = 0;         // "Zellkultur O'Neil ünï"

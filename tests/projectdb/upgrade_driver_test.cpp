@@ -2,7 +2,6 @@
 // trace lines, a step that fails and an upgrade that resumes after repair.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -12,7 +11,6 @@
 #include "projectdb/upgrade_support.h"
 #include "qe/core/diag.h"
 #include "qe/projectdb/db.h"
-#include "qe/projectdb/schema_history.h"
 #include "qe/projectdb/upgrade.h"
 
 namespace qe::test {
@@ -27,19 +25,14 @@ class CRecordingDialog : public CQeProgressDialog {
 // Collects the trace lines of the upgrade, without their "file:line: " place.
 class CTraceLines {
  public:
-  CTraceLines()
-      : scope_([this](const CQeStringW& line) {
-          const std::string text = line.ToUtf8();
-          const size_t place = text.find(": ");
-          lines.push_back(place == std::string::npos ? text : text.substr(place + 2));
-        }) {}
-  bool Has(const std::string& line) const {
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-  }
   std::vector<std::string> lines;
 
  private:
-  CQeDiagSinkScope scope_;
+  CQeDiagSinkScope scope_{[this](const CQeStringW& line) {
+    const std::string text = line.ToUtf8();
+    const size_t place = text.find(": ");
+    lines.push_back(place == std::string::npos ? text : text.substr(place + 2));
+  }};
 };
 
 std::string Bytes(const std::string& path) {
@@ -47,68 +40,57 @@ std::string Bytes(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-class UpgradeDriver : public UpgradeFixture {
- protected:
-  // A file of a version the history does not know: a known one, relabelled.
-  std::string BuildLabelled(int64_t builtAs, const std::string& setVersion) {
-    const std::string path = Build(builtAs);
-    CRawDb db(path);
-    EXPECT_EQ(db.Exec("UPDATE vesion SET iVersion=" + setVersion + " WHERE wszName='main'"), 0);
-    return path;
-  }
-  // Refused with -9: only the version line and 40 happen, the file stays
-  // byte for byte as it was.
-  void ExpectRefused(const std::string& path, const std::string& versionText) {
+long long MainVersion(const std::string& path) {
+  return CRawDb(path).Int("SELECT iVersion FROM vesion WHERE wszName='main'");
+}
+
+using UpgradeDriver = UpgradeFixture;
+
+// Refused with -9: only the version line and 40 happen, and the file stays
+// byte for byte as it was.
+TEST_F(UpgradeDriver, RefusesVersionsWithoutAnUpgradePath) {
+  struct {
+    int64_t builtAs;
+    std::string change;
+    const char* read;
+  } const kCases[] = {
+      {10, "UPDATE vesion SET iVersion=9 WHERE wszName='main'", "9"},
+      {48, "UPDATE vesion SET iVersion=49 WHERE wszName='main'", "49"},
+      {48, "UPDATE vesion SET iVersion=59 WHERE wszName='main'", "59"},
+      {76, "UPDATE vesion SET iVersion=78 WHERE wszName='main'", "78"},
+      {30, "DELETE FROM vesion WHERE wszName='main'", "0"},
+      {30, "DROP TABLE vesion", "0"},
+      {77, "", "77"},  // a new file
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.change);
+    std::string path = dir_.File("new.db");
+    if (c.builtAs == 77) {
+      ASSERT_EQ(QeProjectDb_Db_Create(Wide(path)), 0);
+    } else {
+      path = Build(c.builtAs);
+      ASSERT_EQ(CRawDb(path).Exec(c.change), 0);
+    }
     const std::string before = Bytes(path);
     CRecordingDialog dialog;
     CTraceLines trace;
-    EXPECT_EQ(QeProjectDb_Db_Upgrade(Wide(path), &dialog), -9) << versionText;
-    EXPECT_EQ(Bytes(path), before) << versionText;
-    EXPECT_EQ(dialog.positions, std::vector<int32_t>{40}) << versionText;
-    EXPECT_EQ(trace.lines, std::vector<std::string>{"Upgrading version " + versionText + " to..."});
+    EXPECT_EQ(QeProjectDb_Db_Upgrade(Wide(path), &dialog), -9);
+    EXPECT_EQ(Bytes(path), before);
+    EXPECT_EQ(dialog.positions, std::vector<int32_t>{40});
+    EXPECT_EQ(trace.lines,
+              std::vector<std::string>{std::string("Upgrading version ") + c.read + " to..."});
   }
-};
-
-TEST_F(UpgradeDriver, RefusesVersionsWithoutAnUpgradePath) {
-  ExpectRefused(BuildLabelled(10, "9"), "9");
-  ExpectRefused(BuildLabelled(48, "49"), "49");
-  ExpectRefused(BuildLabelled(48, "59"), "59");
-  ExpectRefused(BuildLabelled(76, "78"), "78");
-  const std::string current = dir_.File("new.db");
-  ASSERT_EQ(QeProjectDb_Db_Create(Wide(current)), 0);
-  ExpectRefused(current, "77");
 }
 
-TEST_F(UpgradeDriver, RefusesAFileWithoutAVersionRow) {
-  const std::string noRow = Build(30);
-  {
-    CRawDb db(noRow);
-    ASSERT_EQ(db.Exec("DELETE FROM vesion WHERE wszName='main'"), 0);
-  }
-  ExpectRefused(noRow, "0");
-  const std::string noTable = Build(30);
-  {
-    CRawDb db(noTable);
-    ASSERT_EQ(db.Exec("DROP TABLE vesion"), 0);
-  }
-  ExpectRefused(noTable, "0");
-}
-
-TEST_F(UpgradeDriver, EmptyPathIsAMissingArgument) {
+// An empty path, or a file that cannot be used: the status of opening or
+// reading it; nothing is created or changed and no progress is reported.
+TEST_F(UpgradeDriver, EmptyPathAndUnusableFilesAreLeftAlone) {
   CRecordingDialog dialog;
   EXPECT_EQ(QeProjectDb_Db_Upgrade(L"", &dialog), -4);
-  EXPECT_TRUE(dialog.positions.empty());
-}
-
-// A file that cannot be used gives the status of opening or reading it;
-// nothing is created or changed and nothing is reported.
-TEST_F(UpgradeDriver, UnusableFilesAreLeftAlone) {
-  CRecordingDialog dialog;
   const std::string missing = dir_.File("missing.db");
   EXPECT_EQ(QeProjectDb_Db_Upgrade(Wide(missing), &dialog), 14);
   EXPECT_FALSE(std::filesystem::exists(missing));
   EXPECT_EQ(QeProjectDb_Db_Upgrade(Wide(dir_.path().string()), &dialog), 14);
-
   const std::string text = dir_.File("notes.db");
   std::ofstream(text) << "Not a database: O'Brien 5% Zellkern \xc2\xb5m\n";
   const std::string before = Bytes(text);
@@ -158,10 +140,7 @@ TEST_F(UpgradeDriver, NullDialogAndAThrowingDialogDoNotStopIt) {
 // next upgrade resumes from 11.
 TEST_F(UpgradeDriver, AFailingStepStopsTheChainAndTheNextUpgradeResumes) {
   const std::string path = Build(10);
-  {
-    CRawDb db(path);
-    ASSERT_EQ(db.Exec("ALTER TABLE jobtask DROP COLUMN wszClassName"), 0);
-  }
+  ASSERT_EQ(CRawDb(path).Exec("ALTER TABLE jobtask DROP COLUMN wszClassName"), 0);
   CRecordingDialog dialog;
   CTraceLines trace;
   EXPECT_EQ(QeProjectDb_Db_Upgrade(Wide(path), &dialog), 1);  // SQLITE_ERROR: no such column
@@ -169,9 +148,9 @@ TEST_F(UpgradeDriver, AFailingStepStopsTheChainAndTheNextUpgradeResumes) {
   EXPECT_EQ(trace.lines, (std::vector<std::string>{"Upgrading version 10 to...", "version 11 (OK)",
                                                    "version 12 (FAILED)", "Checking Indexes...",
                                                    "Optimizing database file..."}));
+  EXPECT_EQ(MainVersion(path), 11);
   {
     CRawDb db(path);
-    EXPECT_EQ(db.Int("SELECT iVersion FROM vesion WHERE wszName='main'"), 11);
     EXPECT_EQ(db.Text("PRAGMA integrity_check"), "ok");
     EXPECT_EQ(db.Int("SELECT count(*) FROM sqlite_master WHERE name LIKE '%_old'"), 0);
     EXPECT_EQ(db.Int("SELECT count(*) FROM jobtask"), kFixtureRows);
@@ -185,9 +164,8 @@ TEST_F(UpgradeDriver, AFailingStepStopsTheChainAndTheNextUpgradeResumes) {
   ASSERT_GE(again.lines.size(), 2u);
   EXPECT_EQ(again.lines[0], "Upgrading version 11 to...");
   EXPECT_EQ(again.lines[1], "version 12 (OK)");
-  CRawDb db(path);
-  EXPECT_EQ(db.Int("SELECT iVersion FROM vesion WHERE wszName='main'"), 77);
-  EXPECT_EQ(db.Int("SELECT count(*) FROM jobtask"), kFixtureRows);
+  EXPECT_EQ(MainVersion(path), 77);
+  EXPECT_EQ(CRawDb(path).Int("SELECT count(*) FROM jobtask"), kFixtureRows);
 }
 
 TEST_F(UpgradeDriver, StepsFindTheirPlaceInTheChain) {
@@ -207,23 +185,19 @@ TEST_F(UpgradeDriver, StepsFindTheirPlaceInTheChain) {
   }
 }
 
-// Step 15 to 16 on a file that already reads 16 does nothing: the table it
-// would drop is still there.
-TEST_F(UpgradeDriver, Step15To16OnAFileAt16DoesNothing) {
-  const std::string path = Build(16);
-  {
-    CRawDb db(path);
-    ASSERT_EQ(db.Exec("CREATE TABLE jobdefroot (iKey INTEGER PRIMARY KEY)"), 0);
-  }
-  const std::string before = DescribeSchema(path);
-  EXPECT_EQ(Step(path, QeProjectDb_Db_Upgrade_From_015_To_016), 0);
-  EXPECT_EQ(DescribeSchema(path), before);
-}
+// Step 15 to 16 on a file that already reads 16 does nothing (the table it
+// would drop is still there); step 64 to 65 leaves jobpropdef empty, keyed
+// to programs.
+TEST_F(UpgradeDriver, Steps15To16And64To65) {
+  const std::string at16 = Build(16);
+  ASSERT_EQ(CRawDb(at16).Exec("CREATE TABLE jobdefroot (iKey INTEGER PRIMARY KEY)"), 0);
+  const std::string before = DescribeSchema(at16);
+  EXPECT_EQ(Step(at16, QeProjectDb_Db_Upgrade_From_015_To_016), 0);
+  EXPECT_EQ(DescribeSchema(at16), before);
 
-TEST_F(UpgradeDriver, Step64To65LeavesJobPropertyDefinitionsEmpty) {
-  const std::string path = Build(64);
-  EXPECT_EQ(Step(path, QeProjectDb_Db_Upgrade_From_064_To_065), 0);
-  CRawDb db(path);
+  const std::string at64 = Build(64);
+  EXPECT_EQ(Step(at64, QeProjectDb_Db_Upgrade_From_064_To_065), 0);
+  CRawDb db(at64);
   EXPECT_EQ(db.Int("SELECT count(*) FROM jobpropdef"), 0);
   EXPECT_EQ(db.Int("SELECT iVersion FROM vesion WHERE wszName='main'"), 65);
   EXPECT_EQ(db.Text("SELECT \"table\" FROM pragma_foreign_key_list('jobpropdef')"), "jobprogram");

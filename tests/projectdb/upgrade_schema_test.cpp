@@ -37,10 +37,7 @@ TEST(UpgradeHistory, Version77IsTheCurrentSchema) {
 }
 
 TEST(UpgradeHistory, KnownVersionsAndTheirTables) {
-  EXPECT_FALSE(QeProjectDb_SchemaHistory_IsKnownVersion(9));
-  EXPECT_FALSE(QeProjectDb_SchemaHistory_IsKnownVersion(49));
-  EXPECT_FALSE(QeProjectDb_SchemaHistory_IsKnownVersion(59));
-  EXPECT_FALSE(QeProjectDb_SchemaHistory_IsKnownVersion(78));
+  for (int64_t v : {9, 49, 59, 78}) EXPECT_FALSE(QeProjectDb_SchemaHistory_IsKnownVersion(v)) << v;
   EXPECT_TRUE(QeProjectDb_SchemaHistory_Tables(55).empty());
   EXPECT_EQ(QeProjectDb_SchemaHistory_Tables(10).size(), 25u);
   EXPECT_EQ(QeProjectDb_SchemaHistory_FindTable(28, L"wellplatedef"),
@@ -141,48 +138,42 @@ void ExpectRowsCarriedOver(const std::string& path, int64_t v) {
     const std::string name = CQeStringW(table->wszName).ToUtf8();
     EXPECT_EQ(db.Int("SELECT count(*) FROM " + name), ExpectedRows(name, v)) << name;
   }
+  // Sampled values of every row; a frame property is found through its
+  // frame's run and index; a run's program belongs to the run's job
+  // definition; the finish time of a run without frames is its start.
   for (int k = 1; k <= kFixtureRows; ++k) {
     const std::string key = std::to_string(k);
-    EXPECT_EQ(db.Text("SELECT wszFolderName FROM project WHERE iKey=" + key),
-              Utf8(FixtureProjectFolder(k)));
-    EXPECT_EQ(db.Text("SELECT wszFolderName FROM jobrun WHERE iKey=" + key),
-              Utf8(FixtureRunFolder(k)));
-    EXPECT_EQ(db.Text("SELECT wszFileName FROM file WHERE iKey=" + key), Utf8(FixtureFileName(k)));
-    EXPECT_EQ(db.Text("SELECT wszName FROM jobrun WHERE iKey=" + key),
-              Utf8(FixtureText(L"jobrun", L"wszName", k)));
-    EXPECT_EQ(db.Text("SELECT wszUuid FROM jobrun WHERE iKey=" + key),
-              Utf8(FixtureUuid(L"jobrun", k)));
-    // Frame properties found through their frame's run and index.
-    EXPECT_EQ(db.Text("SELECT p.dValue FROM frameprop p JOIN frame f ON f.iJobrunKeyRef = "
-                      "p.iJobrunKeyRef AND f.iFrameIndex = p.iFrameIndex WHERE f.iKey=" +
-                      key),
-              std::to_string(k) + ".5");
-    // A run's program belongs to the run's job definition.
-    EXPECT_EQ(db.Int("SELECT p.iJobdefKeyRef FROM jobrun r JOIN jobprogram p ON p.iKey = "
-                     "r.iJobprogramKeyRef WHERE r.iKey=" +
-                     key),
-              k);
-    EXPECT_EQ(db.Text("SELECT dFTime = dCTime FROM jobrun WHERE iKey=" + key), "1");
+    EXPECT_EQ(
+        db.Rows("SELECT p.wszFolderName, r.wszFolderName, f.wszFileName, r.wszName, r.wszUuid, "
+                "(SELECT v.dValue FROM frame x JOIN frameprop v ON x.iJobrunKeyRef = "
+                "v.iJobrunKeyRef AND x.iFrameIndex = v.iFrameIndex WHERE x.iKey=p.iKey), "
+                "g.iJobdefKeyRef, r.dFTime = r.dCTime FROM project p, jobrun r, file f, jobprogram "
+                "g WHERE p.iKey=" +
+                key + " AND r.iKey=p.iKey AND f.iKey=p.iKey AND g.iKey=r.iJobprogramKeyRef"),
+        (std::vector<std::vector<std::string>>{
+            {Utf8(FixtureProjectFolder(k)), Utf8(FixtureRunFolder(k)), Utf8(FixtureFileName(k)),
+             Utf8(FixtureText(L"jobrun", L"wszName", k)), Utf8(FixtureUuid(L"jobrun", k)),
+             key + ".5", key, "1"}}));
   }
-  // Columns that steps fill with constants.
-  if (v < 38) {
-    EXPECT_EQ(db.Int("SELECT sum(iFinishFlags) FROM jobrun"), 0);
-  }
-  if (v < 47) {
-    EXPECT_EQ(db.Int("SELECT sum(iProgress) FROM jobdef"), 0);
-  }
-  if (v < 61) {
-    EXPECT_EQ(db.Int("SELECT count(*) FROM jobtask WHERE pDependencyExpression IS NULL"),
-              kFixtureRows + AnalysisTasks(v));
-  }
-  if (v < 66) {
-    EXPECT_EQ(db.Int("SELECT count(iCapturedDataKeyRef) FROM assayrun"), 0);
-  }
-  if (v >= 74 && v < 77) {
-    EXPECT_EQ(db.Int("SELECT count(*) FROM toupload WHERE runState = '0'"), kFixtureRows);
-  }
-  if (v < 17) {
-    EXPECT_EQ(db.Int("SELECT sum(iNestLevel = iOrder) FROM runloop"), kFixtureRows);
+  // Columns that steps fill with constants, checked on files older than
+  // the step.
+  const struct {
+    int64_t below;
+    const char* sql;
+    long long value;
+  } kConstants[] = {
+      {17, "SELECT sum(iNestLevel = iOrder) FROM runloop", kFixtureRows},
+      {38, "SELECT sum(iFinishFlags) FROM jobrun", 0},
+      {47, "SELECT sum(iProgress) FROM jobdef", 0},
+      {61, "SELECT count(*) FROM jobtask WHERE pDependencyExpression IS NULL",
+       kFixtureRows + AnalysisTasks(v)},
+      {66, "SELECT count(iCapturedDataKeyRef) FROM assayrun", 0},
+      {77, "SELECT count(*) FROM toupload WHERE runState = '0'", ExpectedRows("toupload", v)},
+  };
+  for (const auto& c : kConstants) {
+    if (v < c.below) {
+      EXPECT_EQ(db.Int(c.sql), c.value) << c.sql;
+    }
   }
   // The tag set of the user tag is the name of its old parent tag.
   EXPECT_EQ(db.Text("SELECT wszTagsetName FROM tagdef WHERE iKey=3"), "$$$frame$$$");
