@@ -13,7 +13,7 @@
 
 using namespace qe::test;
 
-TEST(SqliteOpen, FlagsDecideWhatIsAllowed) {
+TEST(SqliteOpen, FlagsUriLikeNamesAndCorruptFiles) {
   TempDir dir;
   const std::string file = dir.File("Ünïcode 'name'.db");
   const CQeStringW path = CQeStringW::FromUtf8(file);
@@ -44,39 +44,29 @@ TEST(SqliteOpen, FlagsDecideWhatIsAllowed) {
   EXPECT_EQ(QeSqlite_OpenEncrypted(path, &db, 2, 6, key, &code), 21);
   EXPECT_EQ(QeSqlite_OpenEncrypted(path, nullptr, 2, 0, nullptr, &code), 21);
   EXPECT_EQ(QeSqlite_Close(nullptr), 0);
-}
-
-TEST(SqliteOpen, NamesLookingLikeUrisAreFiles) {
-  TempDir dir;
-  std::error_code ec;
-  auto old = std::filesystem::current_path();
+  // Names that look like URIs are file names.
+  const auto old = std::filesystem::current_path();
   std::filesystem::current_path(dir.path());
-  sqlite3* db = nullptr;
   EXPECT_EQ(QeSqlite_OpenEncrypted(L"file:x.db?mode=memory", &db, 6, 0, nullptr, nullptr), 0);
   EXPECT_EQ(QeSqlite_Execute(db, L"CREATE TABLE t (a);", nullptr, false), 0);
   EXPECT_EQ(QeSqlite_Close(db), 0);
   EXPECT_TRUE(std::filesystem::exists(dir.path() / "file:x.db?mode=memory"));
   std::filesystem::current_path(old);
-}
 
-TEST(SqliteOpen, CorruptFileGivesAStatusAndStaysAsItWas) {
-  TempDir dir;
-  std::string path = dir.File("corrupt.db");
-  std::string garbage(4096, 'x');
-  std::ofstream(path, std::ios::binary) << garbage;
-  sqlite3* db = nullptr;
-  // SQLite reads the header lazily: the open succeeds, the first read fails.
-  ASSERT_EQ(QeSqlite_OpenEncrypted(CQeStringW::FromUtf8(path), &db, 2, 0, nullptr, nullptr), 0);
-  int code = -1;
+  // SQLite reads the header lazily: a corrupt file opens, its first read
+  // fails, and it stays as it was.
+  const std::string corrupt = dir.File("corrupt.db");
+  std::ofstream(corrupt, std::ios::binary) << std::string(4096, 'x');
+  ASSERT_EQ(QeSqlite_OpenEncrypted(CQeStringW::FromUtf8(corrupt), &db, 2, 0, nullptr, nullptr), 0);
   EXPECT_TRUE(QeSqlite_ReadOneStringW(db, L"SELECT name FROM sqlite_master", &code).IsEmpty());
   EXPECT_EQ(code, 26);  // not a database
   EXPECT_EQ(QeSqlite_Close(db), 0);
-  EXPECT_EQ(std::filesystem::file_size(path), garbage.size());
+  EXPECT_EQ(std::filesystem::file_size(corrupt), 4096u);
 }
 
 class ExecuteTest : public SqliteFileTest {};
 
-TEST_F(ExecuteTest, StopsAtTheFirstFailureUnlessToldToGoOn) {
+TEST_F(ExecuteTest, ExecuteStopsAtTheFirstFailureAndReadOneReadsOneValue) {
   int code = -1;
   EXPECT_EQ(QeSqlite_Execute(db_,
                              L"INSERT INTO parent (wszName) VALUES ('a');\n"
@@ -99,14 +89,13 @@ TEST_F(ExecuteTest, StopsAtTheFirstFailureUnlessToldToGoOn) {
   EXPECT_EQ(QeSqlite_Execute(db_, L"  -- nothing\n", &code, false), 0);
   EXPECT_EQ(QeSqlite_Execute(db_, L"SELECT * FROM parent; SELECT 1;", &code, false), 0);
   EXPECT_EQ(QeSqlite_Execute(nullptr, L"SELECT 1", &code, false), 21);
-}
 
-TEST_F(ExecuteTest, ReadOneValues) {
+  // One value: the first column of the first row.
   Exec(L"INSERT INTO parent (wszName, iCount) VALUES ('Grüße ''x''', 5);");
-  int code = -1;
-  EXPECT_EQ(QeSqlite_ReadOneStringW(db_, L"SELECT wszName FROM parent", &code), L"Grüße 'x'");
+  EXPECT_EQ(QeSqlite_ReadOneStringW(db_, L"SELECT wszName FROM parent WHERE iCount=5", &code),
+            L"Grüße 'x'");
   EXPECT_EQ(code, 0);
-  EXPECT_EQ(QeSqlite_ReadOneInt64(db_, L"SELECT iCount FROM parent", &code), 5);
+  EXPECT_EQ(QeSqlite_ReadOneInt64(db_, L"SELECT iCount FROM parent WHERE iCount=5", &code), 5);
   EXPECT_TRUE(QeSqlite_ReadOneStringW(db_, L"SELECT wszName FROM parent WHERE 0", &code).IsEmpty());
   EXPECT_EQ(code, 0);
   EXPECT_EQ(QeSqlite_ReadOneInt64(db_, L"SELECT iCount FROM parent WHERE 0", &code, 42), 42);
