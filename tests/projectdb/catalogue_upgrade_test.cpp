@@ -39,6 +39,14 @@ T Load(const CQeByteArray& bytes) {
   return object;
 }
 
+// The entries of a list by the uuid each gives.
+template <typename List, typename UuidOf>
+auto ByUuid(const List& list, UuidOf uuidOf) {
+  std::map<std::wstring, const typename List::value_type*> entries;
+  for (const auto& entry : list) entries[uuidOf(entry).str()] = &entry;
+  return entries;
+}
+
 std::wstring Names(const auto& row) {
   return (row.wszCompany + L"/" + row.wszType + L"/" + row.wszModel).str();
 }
@@ -70,14 +78,11 @@ TEST_F(CatalogueUpgrade, NewDatabaseRefreshedHoldsExactlyTheCatalogue) {
                 L"iWellplatenameKeyRef IS NOT NULL"),
             0);
 
-  std::map<std::wstring, const CQeWellplate*> plateGeometries;
-  for (const auto& c : Catalogue::m_vectWellplateConfigs) {
-    plateGeometries[c.wellplate.GetUuid().str()] = &c.wellplate;
-  }
+  const auto plateGeometries =
+      ByUuid(Catalogue::m_vectWellplateConfigs, [](auto& c) { return c.wellplate.GetUuid(); });
   std::list<SQeProjectDbRow_wellplatedef> plates;
   ASSERT_EQ(QeProjectDb_Wellplatedef_GetAll(h_, plates), eQeOk);
-  std::map<std::wstring, const SQeProjectDbRow_wellplatedef*> storedPlates;
-  for (const auto& row : plates) storedPlates[row.wszUuid.str()] = &row;
+  auto storedPlates = ByUuid(plates, [](auto& row) { return row.wszUuid; });
   for (const auto& name : Catalogue::m_vectWellplateNames) {
     SCOPED_TRACE(name.wszModel.ToUtf8());
     const SQeProjectDbRow_wellplatedef* row = storedPlates[name.wszUuid.str()];
@@ -85,27 +90,24 @@ TEST_F(CatalogueUpgrade, NewDatabaseRefreshedHoldsExactlyTheCatalogue) {
     EXPECT_EQ(Names(*row), Names(name));
     const CQeWellplate geometry = Load<CQeWellplate>(row->pData);
     EXPECT_EQ(geometry.GetUuid(), name.wszConfigUuid);
-    EXPECT_TRUE(geometry.EqualWellplate(*plateGeometries.at(name.wszConfigUuid.str())));
+    EXPECT_TRUE(geometry.EqualWellplate(plateGeometries.at(name.wszConfigUuid.str())->wellplate));
     EQeElementNamingType row_naming, col_naming;
     geometry.GetNaming(nullptr, &row_naming, &col_naming);
     EXPECT_EQ(
         std::vector<int>({row->iRowCount * row->iColCount, row->iRowNaming, row->iColNaming}),
         std::vector<int>({static_cast<int>(geometry.GetElementCount()), row_naming, col_naming}));
   }
-
-  std::map<std::wstring, const CQeSingleElementHolder*> dishGeometries;
-  for (const auto& c : Catalogue::m_vectDishConfigs)
-    dishGeometries[c.holder.GetUuid().str()] = &c.holder;
+  const auto dishGeometries =
+      ByUuid(Catalogue::m_vectDishConfigs, [](auto& c) { return c.holder.GetUuid(); });
   std::list<SQeProjectDbRow_dishdef> dishes;
   ASSERT_EQ(QeProjectDb_Dishdef_GetAll(h_, dishes), eQeOk);
-  std::map<std::wstring, const SQeProjectDbRow_dishdef*> storedDishes;
-  for (const auto& row : dishes) storedDishes[row.wszUuid.str()] = &row;
+  auto storedDishes = ByUuid(dishes, [](auto& row) { return row.wszUuid; });
   for (const auto& name : Catalogue::m_vectDishNames) {
     SCOPED_TRACE(name.wszModel.ToUtf8());
     const SQeProjectDbRow_dishdef* row = storedDishes[name.wszUuid.str()];
     ASSERT_NE(row, nullptr);
     EXPECT_EQ(Names(*row), Names(name));
-    ExpectHolder(*row, *dishGeometries.at(name.wszConfigUuid.str()));
+    ExpectHolder(*row, dishGeometries.at(name.wszConfigUuid.str())->holder);
   }
   for (const auto& entry : Catalogue::m_vectSlides) {
     SQeProjectDbRow_slidedef row;
