@@ -15,7 +15,6 @@ namespace {
 // How often the host's frame transaction is tried before the writer gives up
 // (a minute of 30 ms pauses): far more than any contention the tests create.
 constexpr int kMaxFrameAttempts = 2000;
-constexpr auto kBusyPause = std::chrono::milliseconds(30);
 constexpr int kBusy = 5;
 
 CQeStringW W(const std::string& text) { return CQeStringW::FromUtf8(text); }
@@ -33,38 +32,11 @@ std::vector<int64_t> Keys(uint32_t handle, const wchar_t* sql) {
 
 }  // namespace
 
-int RowsPerStep(char step) {
-  switch (step) {
-    case 'F':
-      return kFramesPerBatch;
-    case 'L':
-      return kFramesPerBatch * kLoops;
-    case 'T':
-      return kFramesPerBatch * kTags;
-    case 'P':
-      return kFramesPerBatch * kProps;
-    default:
-      return 0;
+const SStep* FindStep(char name) {
+  for (const SStep& step : kSteps) {
+    if (step.name == name) return &step;
   }
-}
-
-const char* TableOfStep(char step) {
-  switch (step) {
-    case 'F':
-      return "frame";
-    case 'L':
-      return "loopindex";
-    case 'T':
-      return "frametag";
-    case 'P':
-      return "frameprop";
-    default:
-      return "";
-  }
-}
-
-double PropValue(int64_t batch, int frame, int prop) {
-  return static_cast<double>(batch) * 100.0 + frame * 10 + prop + 0.5;
+  return nullptr;
 }
 
 int CreateAcquisitionDb(const std::string& path) {
@@ -72,20 +44,18 @@ int CreateAcquisitionDb(const std::string& path) {
   const uint32_t h = QeProjectDb_Db_Connect(W(path));
   if (h == 0) return -10;
   int64_t project = 0, jobdef = 0, program = 0, key = 0;
+  SQeProjectDbRow_project row;
+  SQeProjectDbRow_jobrun run;
   int status = QeProjectDb_Proj_Insert(h, L"Reliability", L"", L"reliability", &project);
   if (status == 0) {
     status = QeProjectDb_Jobdef_Insert(h, project, 0, 0, L"Acquisition", L"", 0, &jobdef);
   }
   if (status == 0) status = QeProjectDb_Jobprogram_Insert(h, jobdef, L"program", &program);
-  SQeProjectDbRow_jobrun run;
+  if (status == 0) status = QeProjectDb_Proj_GetOne(h, project, row);
   if (status == 0) {
-    SQeProjectDbRow_project row;
-    status = QeProjectDb_Proj_GetOne(h, project, row);
-    if (status == 0) {
-      status =
-          QeProjectDb_Jobrun_Insert(h, project, QeProjectDb_Proj_MakeAbsPath(h, row.wszFolderName),
-                                    jobdef, program, 1, L"run", L"", &run, nullptr);
-    }
+    status =
+        QeProjectDb_Jobrun_Insert(h, project, QeProjectDb_Proj_MakeAbsPath(h, row.wszFolderName),
+                                  jobdef, program, 1, L"run", L"", &run, nullptr);
   }
   for (int loop = 0; status == 0 && loop < kLoops; ++loop) {
     status = QeProjectDb_Runloop_Insert(h, run.iKey, 0, loop, loop, 1, &key);
@@ -122,20 +92,32 @@ CAcquisitionWriter::CAcquisitionWriter(uint32_t handle, SAcquisitionRun run, boo
 int CAcquisitionWriter::WriteBatch(int64_t batch, const std::function<void(char step)>& committed,
                                    const std::string& steps) {
   for (char step : steps) {
+    std::vector<SQeProjectDbRow_loopindex> loops;
+    std::vector<SQeProjectDbRow_frametag> tags;
+    std::vector<SQeProjectDbRow_frameprop> props;
+    for (int frame = 0; frame < kFramesPerBatch; ++frame) {
+      const int32_t index = FrameIndex(batch, frame);
+      for (int64_t loop : run_.loops) {
+        loops.emplace_back(0, run_.run, index, loop, static_cast<int32_t>(batch));
+      }
+      for (int64_t tag : run_.tags) tags.emplace_back(0, run_.run, tag, index);
+      for (int prop = 0; prop < kProps; ++prop) {
+        props.emplace_back(0, run_.run, 0, run_.props[prop], index,
+                           static_cast<double>(batch) * 100.0 + frame * 10 + prop + 0.5);
+      }
+    }
     int status = 0;
-    switch (step) {
-      case 'F':
-        status = WriteFrames(batch);
-        break;
-      case 'L':
-        status = WriteLoops(batch);
-        break;
-      case 'T':
-        status = WriteTags(batch);
-        break;
-      default:
-        status = WriteProps(batch);
-        break;
+    if (step == 'F') {
+      status = WriteFrames(batch);
+    } else if (step == 'L') {
+      status = Insert(loops, QeProjectDb_Loopindex_InsertMany, "loopindex", "iRunloopKeyRef",
+                      &SQeProjectDbRow_loopindex::iRunloopKeyRef);
+    } else if (step == 'T') {
+      status = Insert(tags, QeProjectDb_Frametag_InsertMany, "frametag", "iTagdefKeyRef",
+                      &SQeProjectDbRow_frametag::iTagdefKeyRef);
+    } else {
+      status = Insert(props, QeProjectDb_Frameprop_InsertMany, "frameprop", "iPropdefKeyRef",
+                      &SQeProjectDbRow_frameprop::iPropdefKeyRef);
     }
     if (status != 0) return status;
     committed(step);
@@ -159,70 +141,27 @@ int CAcquisitionWriter::WriteFrames(int64_t batch) {
     QeProjectDb_Db_TransactionRollback(handle_);
     if (status != 0 && status != kBusy) return status;
     ++frameRetries_;
-    std::this_thread::sleep_for(kBusyPause);
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
   }
   return kBusy;
 }
 
-int CAcquisitionWriter::WriteLoops(int64_t batch) {
-  std::vector<SQeProjectDbRow_loopindex> rows;
-  for (int frame = 0; frame < kFramesPerBatch; ++frame) {
-    for (int64_t loop : run_.loops) {
-      rows.emplace_back(0, run_.run, FrameIndex(batch, frame), loop, static_cast<int32_t>(batch));
-    }
-  }
-  const int status = QeProjectDb_Loopindex_InsertMany(handle_, rows);
-  if (status == 0 && verifyKeys_) {
-    std::vector<SRowIdentity> keys;
-    for (const auto& row : rows) keys.push_back({row.iKey, row.iFrameIndex, row.iRunloopKeyRef});
-    CheckKeys("loopindex", "iRunloopKeyRef", keys);
-  }
-  return status;
-}
-
-int CAcquisitionWriter::WriteTags(int64_t batch) {
-  std::vector<SQeProjectDbRow_frametag> rows;
-  for (int frame = 0; frame < kFramesPerBatch; ++frame) {
-    for (int64_t tag : run_.tags) rows.emplace_back(0, run_.run, tag, FrameIndex(batch, frame));
-  }
-  const int status = QeProjectDb_Frametag_InsertMany(handle_, rows);
-  if (status == 0 && verifyKeys_) {
-    std::vector<SRowIdentity> keys;
-    for (const auto& row : rows) keys.push_back({row.iKey, row.iFrameIndex, row.iTagdefKeyRef});
-    CheckKeys("frametag", "iTagdefKeyRef", keys);
-  }
-  return status;
-}
-
-int CAcquisitionWriter::WriteProps(int64_t batch) {
-  std::vector<SQeProjectDbRow_frameprop> rows;
-  for (int frame = 0; frame < kFramesPerBatch; ++frame) {
-    for (int prop = 0; prop < kProps; ++prop) {
-      rows.emplace_back(0, run_.run, 0, run_.props[prop], FrameIndex(batch, frame),
-                        PropValue(batch, frame, prop));
-    }
-  }
-  const int status = QeProjectDb_Frameprop_InsertMany(handle_, rows);
-  if (status == 0 && verifyKeys_) {
-    std::vector<SRowIdentity> keys;
-    for (const auto& row : rows) keys.push_back({row.iKey, row.iFrameIndex, row.iPropdefKeyRef});
-    CheckKeys("frameprop", "iPropdefKeyRef", keys);
-  }
-  return status;
-}
-
-void CAcquisitionWriter::CheckKeys(const char* table, const char* refColumn,
-                                   const std::vector<SRowIdentity>& rows) {
+template <typename Row>
+int CAcquisitionWriter::Insert(std::vector<Row>& rows, int (*insert)(uint32_t, std::vector<Row>&),
+                               const char* table, const char* refColumn, int64_t Row::*ref) {
+  const int status = insert(handle_, rows);
+  if (status != 0 || !verifyKeys_) return status;
   const CQeStringW sql =
       W(std::string("SELECT iFrameIndex, ") + refColumn + " FROM " + table + " WHERE iKey=?;");
-  for (const SRowIdentity& row : rows) {
+  for (const Row& row : rows) {
     CQeSqliteCmd select(CQeProjectDbConnectionManager::GetConnection(handle_), sql);
-    select.Bind(1, static_cast<long long>(row.key));
-    const bool found = row.key != 0 && select.Next();
-    if (!found || select.ColumnInt(0) != row.frame || select.ColumnInt64(1) != row.ref) {
+    select.Bind(1, static_cast<long long>(row.iKey));
+    const bool found = row.iKey != 0 && select.Next();
+    if (!found || select.ColumnInt(0) != row.iFrameIndex || select.ColumnInt64(1) != row.*ref) {
       ++keyMismatches_;
     }
   }
+  return status;
 }
 
 }  // namespace qe::reliability

@@ -1,18 +1,16 @@
-// The acquisition that the reliability tests write, in a child process
+// The acquisition the reliability tests write, in a child process
 // (programs/writer_main.cpp) or on threads of the test itself.
 //
 // One database holds one run with kLoops run loops, kTags tag definitions
-// and kProps property definitions. An acquisition writes batches; batch g
-// covers the frame indexes g * kFramesPerBatch ... g * kFramesPerBatch +
-// kFramesPerBatch - 1, so every row tells its batch by its frame index.
-// A batch is four steps, each committed on its own and in this order:
-//   'F' the frames, inserted one by one inside the host's transaction;
-//   'L' their loop indexes     (QeProjectDb_Loopindex_InsertMany);
-//   'T' their frame tags       (QeProjectDb_Frametag_InsertMany);
-//   'P' their frame properties (QeProjectDb_Frameprop_InsertMany, without an
-//       assay run, so no unique constraint would stop a second copy).
-// Writers that share a file use batch numbers of their own (writer w starts
-// at w * kBatchSpan).
+// and kProps property definitions. Batch g covers the frame indexes
+// g * kFramesPerBatch ... g * kFramesPerBatch + kFramesPerBatch - 1, so every
+// row tells its batch by its frame index. A batch is four steps, each
+// committed on its own and in this order: 'F' the frames, inserted one by
+// one inside the host's transaction; then with the batch inserts 'L' their
+// loop indexes, 'T' their frame tags and 'P' their frame properties (without
+// an assay run, so no unique constraint would stop a second copy). Writers
+// that share a file use batch numbers of their own (writer w starts at
+// w * kBatchSpan).
 #pragma once
 
 #include <cstdint>
@@ -22,26 +20,28 @@
 
 namespace qe::reliability {
 
-inline constexpr int kFramesPerBatch = 4;
-inline constexpr int kLoops = 3;
-inline constexpr int kTags = 2;
-inline constexpr int kProps = 5;
+inline constexpr int kFramesPerBatch = 4, kLoops = 3, kTags = 2, kProps = 5;
 inline constexpr int64_t kBatchSpan = 100000;
-inline constexpr char kSteps[] = {'F', 'L', 'T', 'P'};
+// First frame index of the rows the writer's fault insert writes; no batch
+// reaches it.
+inline constexpr int32_t kFaultFirstFrame = 1000000000;
 
-// Rows one step of a batch writes into its table.
-int RowsPerStep(char step);
-// The table a step writes.
-const char* TableOfStep(char step);
-// The value batch g stores for frame i and property p.
-double PropValue(int64_t batch, int frame, int prop);
+struct SStep {
+  char name;
+  const char* table;
+  int rows;  // rows one batch writes
+};
+inline constexpr SStep kSteps[] = {{'F', "frame", kFramesPerBatch},
+                                   {'L', "loopindex", kFramesPerBatch* kLoops},
+                                   {'T', "frametag", kFramesPerBatch* kTags},
+                                   {'P', "frameprop", kFramesPerBatch* kProps}};
+// The step of that name, or nullptr.
+const SStep* FindStep(char name);
 
 // The run and definitions a writer needs, read back from the database.
 struct SAcquisitionRun {
   int64_t run = 0;
-  std::vector<int64_t> loops;
-  std::vector<int64_t> tags;
-  std::vector<int64_t> props;
+  std::vector<int64_t> loops, tags, props;
 };
 
 // Creates a new database at path (a UTF-8 path whose folder exists) with one
@@ -56,11 +56,11 @@ class CAcquisitionWriter {
  public:
   CAcquisitionWriter(uint32_t handle, SAcquisitionRun run, bool verifyKeys);
 
-  // Writes the steps of batch g (all four unless named) and calls
-  // committed(step) after each step's commit returned. A busy database in
-  // the host's own frame transaction is rolled back and tried again after
-  // 30 ms (the batch inserts do that themselves). Returns 0 or the first
-  // failing status (the later steps are then not written).
+  // Writes the named steps of batch g and calls committed(step) after each
+  // step's commit returned. A busy database in the host's own frame
+  // transaction is rolled back and tried again after 30 ms (the batch
+  // inserts do that themselves). Returns 0 or the first failing status (the
+  // later steps are then not written).
   int WriteBatch(int64_t batch, const std::function<void(char step)>& committed,
                  const std::string& steps = "FLTP");
 
@@ -71,19 +71,13 @@ class CAcquisitionWriter {
 
  private:
   int WriteFrames(int64_t batch);
-  int WriteLoops(int64_t batch);
-  int WriteTags(int64_t batch);
-  int WriteProps(int64_t batch);
-  // A row as a batch insert left it: the key written back, and what the
-  // row with that key must hold (its frame index and its one reference
-  // that tells it from the other rows of the frame).
-  struct SRowIdentity {
-    int64_t key;
-    int32_t frame;
-    int64_t ref;
-  };
-  // Counts keys that do not name the row they were written back for.
-  void CheckKeys(const char* table, const char* refColumn, const std::vector<SRowIdentity>& rows);
+  // Inserts rows with insert; with verifyKeys, counts the keys written back
+  // that do not name a row of table with the row's frame index and its one
+  // reference (ref, column refColumn) that tells it from the others of the
+  // frame.
+  template <typename Row>
+  int Insert(std::vector<Row>& rows, int (*insert)(uint32_t, std::vector<Row>&), const char* table,
+             const char* refColumn, int64_t Row::*ref);
 
   uint32_t handle_;
   SAcquisitionRun run_;

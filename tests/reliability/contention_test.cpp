@@ -4,9 +4,10 @@
 // writer is there exactly once, and every key a batch insert wrote back
 // names its own row.
 //
-// With --fail-fast a writer's connection gives up at once on a lock held by
-// the other (instead of waiting up to 60 s), so the batch inserts go through
-// their restart protocol (roll back, 30 ms pause, start again) many times.
+// With --fail-fast (and on the threads with connections of their own) a
+// writer's connection gives up at once on a lock held by the other instead
+// of waiting up to 60 s, so the batch inserts go through their restart
+// protocol (roll back, 30 ms pause, start again) many times.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -24,24 +25,23 @@
 namespace {
 
 using namespace qe::reliability;
-using qe::test::CRawDb;
 
 constexpr int kBatches = 200;
 
-// Every batch of every writer has all its rows once, and nothing else is
-// there. steps: the steps the writers wrote.
-void ExpectEveryRowOnce(const std::string& path, const std::vector<int64_t>& firstBatches,
-                        const std::string& steps = "FLTP") {
+// Every batch of both writers (starting at kBatchSpan and 2 * kBatchSpan)
+// has all its rows once, and nothing else is there. steps: the steps the
+// writers wrote.
+void ExpectEveryRowOnce(const std::string& path, const std::string& steps = "FLTP") {
   EXPECT_EQ(CheckFile(path), "ok");
-  CRawDb db(path);
-  for (char step : steps) {
+  qe::test::CRawDb db(path);
+  for (char name : steps) {
+    const SStep& step = *FindStep(name);
     const auto found = RowsPerBatch(db, step);
-    EXPECT_EQ(found.size(), firstBatches.size() * kBatches) << TableOfStep(step);
-    for (int64_t first : firstBatches) {
+    EXPECT_EQ(found.size(), 2u * kBatches) << step.table;
+    for (int64_t first : {kBatchSpan, 2 * kBatchSpan}) {
       for (int64_t batch = first; batch < first + kBatches; ++batch) {
         const auto rows = found.find(batch);
-        EXPECT_EQ(rows == found.end() ? 0 : rows->second, RowsPerStep(step))
-            << TableOfStep(step) << " batch " << batch;
+        EXPECT_EQ(rows == found.end() ? 0 : rows->second, step.rows) << step.table << " " << batch;
       }
     }
   }
@@ -51,45 +51,41 @@ void ExpectEveryRowOnce(const std::string& path, const std::vector<int64_t>& fir
             0);
 }
 
-struct SWriterResult {
-  int64_t busyCalls = 0;
-  int64_t frameRetries = 0;
-  int64_t keyMismatches = 0;
+struct SWriter {
+  int status = -1;
+  int64_t busyCalls = 0, frameRetries = 0, keyMismatches = 0;
 };
-
-SWriterResult ParseDone(const std::vector<std::string>& lines) {
-  SWriterResult result;
-  for (const std::string& line : lines) {
-    std::istringstream in(line);
-    std::string tag;
-    if (in >> tag && tag == "D")
-      in >> result.busyCalls >> result.frameRetries >> result.keyMismatches;
-  }
-  return result;
-}
 
 void RunTwoProcesses(const char* mode) {
   qe::test::TempDir dir;
   const std::string path = dir.File("shared.db");
   ASSERT_EQ(CreateAcquisitionDb(path), 0);
-  std::vector<std::string> first{
-      "acquire", path, std::to_string(kBatchSpan), std::to_string(kBatches), "--verify-keys", mode};
-  std::vector<std::string> second = first;
-  second[2] = std::to_string(2 * kBatchSpan);
-  CWriterProcess one(first), two(second);
-  ASSERT_TRUE(one.Started() && two.Started());
-  std::vector<std::string> linesOne, linesTwo;
-  const int statusOne = one.Finish(linesOne);
-  const int statusTwo = two.Finish(linesTwo);
-  ASSERT_TRUE(ExitedWith(statusOne, 0))
-      << DescribeStatus(statusOne) << (linesOne.empty() ? "" : ": " + linesOne.back());
-  ASSERT_TRUE(ExitedWith(statusTwo, 0))
-      << DescribeStatus(statusTwo) << (linesTwo.empty() ? "" : ": " + linesTwo.back());
-  ExpectEveryRowOnce(path, {kBatchSpan, 2 * kBatchSpan});
-  const SWriterResult a = ParseDone(linesOne), b = ParseDone(linesTwo);
-  EXPECT_EQ(a.keyMismatches + b.keyMismatches, 0);
-  std::cout << mode << ": busy calls " << a.busyCalls + b.busyCalls << ", frame retries "
-            << a.frameRetries + b.frameRetries << std::endl;
+  SWriter writers[2];
+  {
+    CWriterProcess one({"acquire", path, std::to_string(kBatchSpan), std::to_string(kBatches),
+                        "--verify-keys", mode}),
+        two({"acquire", path, std::to_string(2 * kBatchSpan), std::to_string(kBatches),
+             "--verify-keys", mode});
+    int i = 0;
+    for (CWriterProcess* child : {&one, &two}) {
+      ASSERT_TRUE(child->Started());
+      std::vector<std::string> lines;
+      const int status = child->Finish(lines);
+      ASSERT_TRUE(ExitedWith(status, 0))
+          << DescribeStatus(status) << (lines.empty() ? "" : ": " + lines.back());
+      for (const std::string& line : lines) {
+        std::istringstream in(line);
+        std::string tag;
+        SWriter& w = writers[i];
+        if (in >> tag && tag == "D") in >> w.busyCalls >> w.frameRetries >> w.keyMismatches;
+      }
+      ++i;
+    }
+  }
+  ExpectEveryRowOnce(path);
+  EXPECT_EQ(writers[0].keyMismatches + writers[1].keyMismatches, 0);
+  std::cout << mode << ": busy calls " << writers[0].busyCalls + writers[1].busyCalls
+            << ", frame retries " << writers[0].frameRetries + writers[1].frameRetries << std::endl;
 }
 
 TEST(ContentionProcesses, TwoWritersWaitingOnTheLockLoseAndDuplicateNothing) {
@@ -101,77 +97,62 @@ TEST(ContentionProcesses, TwoWritersRestartingTheirBatchesLoseAndDuplicateNothin
 }
 
 int CountBusy(void* counter, int /*attempts*/) {
-  static_cast<std::atomic<int64_t>*>(counter)->fetch_add(1);
+  ++*static_cast<int64_t*>(counter);
   return 0;
 }
 
-// A writer thread on its own connection to path.
-void WriteOnOwnConnection(const std::string& path, int64_t first, std::atomic<int64_t>* busy,
-                          SWriterResult* result, int* status) {
-  const uint32_t h = QeProjectDb_Db_Connect(CQeStringW::FromUtf8(path));
+// Two threads write kBatches batches each, on connections of their own that
+// give up at once on a lock, or on one shared handle. Threads on one handle
+// share its connection, its statement cache and its transaction (a batch
+// that starts while the other thread's batch owns the transaction joins
+// it); the host's own frame transaction cannot be shared that way, so they
+// write the batch inserts only.
+void RunTwoThreads(bool shareHandle) {
+  qe::test::TempDir dir;
+  const std::string path = dir.File("shared.db");
+  ASSERT_EQ(CreateAcquisitionDb(path), 0);
+  const CQeStringW file = CQeStringW::FromUtf8(path);
+  const uint32_t shared = shareHandle ? QeProjectDb_Db_Connect(file) : 0;
   SAcquisitionRun run;
-  *status = h == 0 ? -10 : ReadAcquisitionRun(h, run);
-  if (*status != 0) return;
-  sqlite3_busy_handler(CQeProjectDbConnectionManager::GetConnection(h), CountBusy, busy);
-  CAcquisitionWriter writer(h, run, true);
-  for (int64_t batch = first; *status == 0 && batch < first + kBatches; ++batch) {
-    *status = writer.WriteBatch(batch, [](char) {});
+  if (shareHandle) {
+    ASSERT_EQ(ReadAcquisitionRun(shared, run), 0);
   }
-  result->frameRetries = writer.FrameRetries();
-  result->keyMismatches = writer.KeyMismatches();
-  QeProjectDb_Db_Disconnect(h);
+  const std::string steps = shareHandle ? "LTP" : "FLTP";
+  SWriter writers[2];
+  auto write = [&](int64_t first, SWriter* w) {
+    const uint32_t h = shareHandle ? shared : QeProjectDb_Db_Connect(file);
+    SAcquisitionRun own;
+    w->status = shareHandle ? 0 : h == 0 ? -10 : ReadAcquisitionRun(h, own);
+    if (!shareHandle && w->status == 0) {
+      sqlite3_busy_handler(CQeProjectDbConnectionManager::GetConnection(h), CountBusy,
+                           &w->busyCalls);
+    }
+    CAcquisitionWriter writer(h, shareHandle ? run : own, true);
+    for (int64_t batch = first; w->status == 0 && batch < first + kBatches; ++batch) {
+      w->status = writer.WriteBatch(
+          batch, [](char) {}, steps);
+    }
+    w->frameRetries = writer.FrameRetries();
+    w->keyMismatches = writer.KeyMismatches();
+    if (!shareHandle) QeProjectDb_Db_Disconnect(h);
+  };
+  std::thread one(write, kBatchSpan, &writers[0]), two(write, 2 * kBatchSpan, &writers[1]);
+  one.join();
+  two.join();
+  QeProjectDb_Db_Disconnect(shared);
+  for (const SWriter& w : writers) {
+    EXPECT_EQ(w.status, 0);
+    EXPECT_EQ(w.keyMismatches, 0);
+  }
+  ExpectEveryRowOnce(path, steps);
+  std::cout << "threads: busy calls " << writers[0].busyCalls + writers[1].busyCalls
+            << ", frame retries " << writers[0].frameRetries + writers[1].frameRetries << std::endl;
 }
 
 TEST(ContentionThreads, TwoConnectionsRestartingTheirBatchesLoseAndDuplicateNothing) {
-  qe::test::TempDir dir;
-  const std::string path = dir.File("shared.db");
-  ASSERT_EQ(CreateAcquisitionDb(path), 0);
-  std::atomic<int64_t> busy{0};
-  SWriterResult a, b;
-  int statusA = -1, statusB = -1;
-  std::thread one(WriteOnOwnConnection, path, kBatchSpan, &busy, &a, &statusA);
-  std::thread two(WriteOnOwnConnection, path, 2 * kBatchSpan, &busy, &b, &statusB);
-  one.join();
-  two.join();
-  ASSERT_EQ(statusA, 0);
-  ASSERT_EQ(statusB, 0);
-  EXPECT_EQ(a.keyMismatches + b.keyMismatches, 0);
-  ExpectEveryRowOnce(path, {kBatchSpan, 2 * kBatchSpan});
-  std::cout << "threads: busy calls " << busy.load() << ", frame retries "
-            << a.frameRetries + b.frameRetries << std::endl;
+  RunTwoThreads(false);
 }
 
-// Two threads on one handle share its connection, its statement cache and
-// its transaction: a batch that starts while the other thread's batch owns
-// the transaction joins it. The host's own frame transaction cannot be
-// shared that way, so these threads write the batch inserts only.
-TEST(ContentionThreads, TwoThreadsSharingOneHandleLoseAndDuplicateNothing) {
-  qe::test::TempDir dir;
-  const std::string path = dir.File("shared.db");
-  ASSERT_EQ(CreateAcquisitionDb(path), 0);
-  const uint32_t h = QeProjectDb_Db_Connect(CQeStringW::FromUtf8(path));
-  ASSERT_NE(h, 0u);
-  SAcquisitionRun run;
-  ASSERT_EQ(ReadAcquisitionRun(h, run), 0);
-  auto write = [&](int64_t first, int* status, int64_t* mismatches) {
-    CAcquisitionWriter writer(h, run, true);
-    for (int64_t batch = first; *status == 0 && batch < first + kBatches; ++batch) {
-      *status = writer.WriteBatch(
-          batch, [](char) {}, "LTP");
-    }
-    *mismatches = writer.KeyMismatches();
-  };
-  int statusA = 0, statusB = 0;
-  int64_t mismatchesA = 0, mismatchesB = 0;
-  std::thread one(write, kBatchSpan, &statusA, &mismatchesA);
-  std::thread two(write, 2 * kBatchSpan, &statusB, &mismatchesB);
-  one.join();
-  two.join();
-  QeProjectDb_Db_Disconnect(h);
-  EXPECT_EQ(statusA, 0);
-  EXPECT_EQ(statusB, 0);
-  EXPECT_EQ(mismatchesA + mismatchesB, 0);
-  ExpectEveryRowOnce(path, {kBatchSpan, 2 * kBatchSpan}, "LTP");
-}
+TEST(ContentionThreads, TwoThreadsSharingOneHandleLoseAndDuplicateNothing) { RunTwoThreads(true); }
 
 }  // namespace

@@ -52,7 +52,7 @@ void Collect(const std::vector<std::string>& lines, Reports& reports) {
     std::istringstream in(line);
     char step = 0;
     int64_t batch = 0;
-    if (in >> step >> batch && RowsPerStep(step) > 0) reports.emplace(step, batch);
+    if (in >> step >> batch && FindStep(step)) reports.emplace(step, batch);
   }
 }
 
@@ -62,13 +62,13 @@ size_t ExpectConsistent(const std::string& path, const Reports& reports, int kil
   CRawDb db(path);
   std::map<char, std::map<int64_t, int64_t>> found;
   size_t steps = 0;
-  for (char step : kSteps) {
-    found[step] = RowsPerBatch(db, step);
-    for (const auto& [batch, rows] : found[step]) {
-      EXPECT_EQ(rows, RowsPerStep(step))
-          << TableOfStep(step) << " holds part of batch " << batch << " after kill " << kill;
+  for (const SStep& step : kSteps) {
+    found[step.name] = RowsPerBatch(db, step);
+    for (const auto& [batch, rows] : found[step.name]) {
+      EXPECT_EQ(rows, step.rows) << step.table << " holds part of batch " << batch << " after kill "
+                                 << kill;
     }
-    steps += found[step].size();
+    steps += found[step.name].size();
   }
   for (const auto& [step, batch] : reports) {
     EXPECT_EQ(found[step].count(batch), 1u)
@@ -76,9 +76,10 @@ size_t ExpectConsistent(const std::string& path, const Reports& reports, int kil
   }
   // Each step of a batch starts after the previous one committed.
   for (size_t i = 1; i < std::size(kSteps); ++i) {
-    for (const auto& [batch, rows] : found[kSteps[i]]) {
-      EXPECT_EQ(found[kSteps[i - 1]].count(batch), 1u)
-          << "step " << kSteps[i] << " of batch " << batch << " without step " << kSteps[i - 1];
+    const char step = kSteps[i].name, before = kSteps[i - 1].name;
+    for (const auto& [batch, rows] : found[step]) {
+      EXPECT_EQ(found[before].count(batch), 1u)
+          << "step " << step << " of batch " << batch << " without step " << before;
     }
   }
   return steps;

@@ -23,11 +23,11 @@ std::string CheckFile(const std::string& path) {
   return problems.empty() ? "ok" : problems;
 }
 
-std::map<int64_t, int64_t> RowsPerBatch(CRawDb& db, char step) {
+std::map<int64_t, int64_t> RowsPerBatch(CRawDb& db, const SStep& step) {
   std::map<int64_t, int64_t> counts;
   const std::string batch = "iFrameIndex / " + std::to_string(kFramesPerBatch);
-  for (const auto& row : db.Rows("SELECT " + batch + ", count(*) FROM " + TableOfStep(step) +
-                                 " GROUP BY " + batch + ";")) {
+  for (const auto& row :
+       db.Rows("SELECT " + batch + ", count(*) FROM " + step.table + " GROUP BY " + batch + ";")) {
     counts[std::stoll(row.at(0))] = std::stoll(row.at(1));
   }
   return counts;

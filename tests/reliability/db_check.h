@@ -16,9 +16,10 @@ namespace qe::reliability {
 // not be opened.
 std::string CheckFile(const std::string& path);
 
+struct SStep;
 // Rows of a step's table per batch (see acquisition.h), only batches that
 // have rows.
-std::map<int64_t, int64_t> RowsPerBatch(qe::test::CRawDb& db, char step);
+std::map<int64_t, int64_t> RowsPerBatch(qe::test::CRawDb& db, const SStep& step);
 
 // Every row of every table of the file, ordered by table and key, as one
 // text; two files with the same rows give the same text. where maps a table

@@ -8,9 +8,11 @@
 // what the call wrote). The operation then succeeds without the limit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <set>
 #include <sstream>
 
@@ -22,7 +24,6 @@
 #include "reliability/acquisition.h"
 #include "reliability/child_process.h"
 #include "reliability/db_check.h"
-#include "reliability/programs/writer_commands.h"
 #include "support/projectdb/old_version_db.h"
 #include "support/temp_dir.h"
 
@@ -79,44 +80,59 @@ std::string CopyOf(const std::string& file, const fs::path& folder) {
   return target.string();
 }
 
-// What one operation's ladder gave.
-class CLadderFigures {
- public:
-  void Add(int64_t status) {
-    ++cases_;
-    if (status != 0) ++statuses_[status];
+// Runs status(limit) for every limit and prints how the ladder went. The
+// largest limit must be enough for the operation and some smaller one not.
+template <typename Status>
+std::vector<int64_t> RunLadder(const char* operation, const std::vector<int64_t>& limits,
+                               Status status) {
+  std::vector<int64_t> statuses;
+  std::map<int64_t, int> failures;
+  for (int64_t limit : limits) {
+    SCOPED_TRACE("limit " + std::to_string(limit));
+    statuses.push_back(status(limit));
+    if (statuses.back() != 0) ++failures[statuses.back()];
   }
-  int Failed() const {
-    int failed = 0;
-    for (const auto& [status, count] : statuses_) failed += count;
-    return failed;
+  EXPECT_EQ(statuses.back(), 0) << "the largest limit is enough for " << operation;
+  EXPECT_FALSE(failures.empty());
+  std::cout << operation << ": " << limits.size() << " limits, failures:";
+  for (const auto& [code, count] : failures) {
+    std::cout << " " << (code == kNoConnection ? "no connection" : std::to_string(code)) << " ("
+              << count << "x)";
   }
-  void Print(const char* operation) const {
-    std::cout << operation << ": " << cases_ << " limits, " << Failed() << " failed with";
-    for (const auto& [status, count] : statuses_) {
-      std::cout << " " << (status == kNoConnection ? "no connection" : std::to_string(status))
-                << " (" << count << "x)";
-    }
-    std::cout << std::endl;
-  }
+  std::cout << std::endl;
+  return statuses;
+}
 
- private:
-  int cases_ = 0;
-  std::map<int64_t, int> statuses_;
-};
+// An acquisition database with batches and image files of kImageSize bytes.
+constexpr int64_t kImageSize = 600 * kKiB;
+void Fill(const std::string& path, int batches, int files) {
+  ASSERT_EQ(CreateAcquisitionDb(path), 0);
+  const uint32_t h = QeProjectDb_Db_Connect(W(path));
+  SAcquisitionRun run;
+  ASSERT_EQ(ReadAcquisitionRun(h, run), 0);
+  CAcquisitionWriter writer(h, run, false);
+  for (int64_t batch = 0; batch < batches; ++batch) {
+    ASSERT_EQ(writer.WriteBatch(batch, [](char) {}), 0);
+  }
+  CQeStringW folder;
+  ASSERT_EQ(QeProjectDb_Jobrun_GetAbsPath(h, run.run, folder), 0);
+  for (int file = 0; file < files; ++file) {
+    const std::string name = "image" + std::to_string(file) + ".tif";
+    std::ofstream(fs::path(folder.ToUtf8()) / name) << std::string(kImageSize, char('a' + file));
+    int64_t key = 0;
+    ASSERT_EQ(QeProjectDb_File_Insert(h, run.run, W(name), 64, 64, 1, 1, 8, 1, &key), 0);
+  }
+  QeProjectDb_Db_Disconnect(h);
+}
 
 TEST(DiskFull, CreateReturnsAStatusAndLeavesNoHalfMadeDatabase) {
   qe::test::TempDir dir;
-  CLadderFigures figures;
-  int64_t lastStatus = -1;
-  for (int64_t limit : Ladder(8192 * kKiB)) {
-    SCOPED_TRACE("limit " + std::to_string(limit));
+  RunLadder("create", Ladder(8192 * kKiB), [&](int64_t limit) {
     const fs::path folder = dir.path() / ("limit" + std::to_string(limit));
     fs::create_directories(folder);
     const std::string path = (folder / "project.db").string();
-    lastStatus = RunFault({"create", path, std::to_string(limit)});
-    figures.Add(lastStatus);
-    if (lastStatus != 0) {
+    const int64_t status = RunFault({"create", path, std::to_string(limit)});
+    if (status != 0) {
       // Nothing of the schema was committed, so the file takes a new create.
       if (fs::exists(path)) {
         EXPECT_EQ(CheckFile(path), "ok");
@@ -130,53 +146,37 @@ TEST(DiskFull, CreateReturnsAStatusAndLeavesNoHalfMadeDatabase) {
     EXPECT_EQ(CheckFile(path), "ok");
     EXPECT_EQ(CountRows(path, "tagdef"), 2);
     EXPECT_EQ(CountRows(path, "settings"), 3);
-  }
-  EXPECT_EQ(lastStatus, 0) << "the largest limit is enough for a create";
-  EXPECT_GT(figures.Failed(), 0);
-  figures.Print("create");
+    return status;
+  });
 }
 
 TEST(DiskFull, BatchInsertFailsWholeAndKeepsWhatWasCommitted) {
   qe::test::TempDir dir;
   const std::string base = dir.File("base.db");
-  ASSERT_EQ(CreateAcquisitionDb(base), 0);
-  {
-    const uint32_t h = QeProjectDb_Db_Connect(W(base));
-    SAcquisitionRun run;
-    ASSERT_EQ(ReadAcquisitionRun(h, run), 0);
-    CAcquisitionWriter writer(h, run, false);
-    for (int64_t batch = 0; batch < 20; ++batch)
-      ASSERT_EQ(writer.WriteBatch(batch, [](char) {}), 0);
-    QeProjectDb_Db_Disconnect(h);
-  }
+  Fill(base, 20, 0);
   const std::map<std::string, std::string> before{
       {"frameprop", "iFrameIndex < " + std::to_string(kFaultFirstFrame)}};
   const std::string committed = Digest(base, before);
   constexpr int kRows = 5000;
-  CLadderFigures figures;
-  int64_t lastStatus = -1;
-  int refused = 0;
-  for (int64_t limit : Ladder(16384 * kKiB)) {
-    SCOPED_TRACE("limit " + std::to_string(limit));
+  const auto statuses = RunLadder("batch insert", Ladder(16384 * kKiB), [&](int64_t limit) {
     const std::string path = CopyOf(base, dir.path() / ("limit" + std::to_string(limit)));
-    lastStatus = RunFault({"insert", path, std::to_string(limit), std::to_string(kRows)});
-    figures.Add(lastStatus);
-    refused += lastStatus == kNoConnection;
+    const int64_t status = RunFault({"insert", path, std::to_string(limit), std::to_string(kRows)});
     EXPECT_EQ(CheckFile(path), "ok");
     EXPECT_EQ(Digest(path, before), committed);
     const std::string batch = "iFrameIndex >= " + std::to_string(kFaultFirstFrame);
-    EXPECT_EQ(CountRows(path, "frameprop", batch), lastStatus == 0 ? kRows : 0);
+    EXPECT_EQ(CountRows(path, "frameprop", batch), status == 0 ? kRows : 0);
     // Without the limit the same batch goes in.
     const uint32_t h = QeProjectDb_Db_Connect(W(path));
-    ASSERT_NE(h, 0u);
     std::vector<SQeProjectDbRow_frameprop> rows(
         1, SQeProjectDbRow_frameprop(0, 1, 0, 1, kFaultFirstFrame - 1, 1.0));
     EXPECT_EQ(QeProjectDb_Frameprop_InsertMany(h, rows), 0);
     QeProjectDb_Db_Disconnect(h);
-  }
-  EXPECT_EQ(lastStatus, 0) << "the largest limit is enough for the batch";
-  EXPECT_GT(figures.Failed(), refused) << "some limits let the writer connect and fail the batch";
-  figures.Print("batch insert");
+    return status;
+  });
+  EXPECT_GT(std::count_if(statuses.begin(), statuses.end(),
+                          [](int64_t s) { return s != 0 && s != kNoConnection; }),
+            0)
+      << "some limits let the writer connect and fail the batch";
 }
 
 TEST(DiskFull, UpgradeStopsAtAStepThatCompletedAndResumesLater) {
@@ -185,30 +185,26 @@ TEST(DiskFull, UpgradeStopsAtAStepThatCompletedAndResumesLater) {
   constexpr int64_t kOldVersion = 10;
   ASSERT_EQ(qe::test::BuildProjectDbAtVersion(fs::path(base).wstring(), kOldVersion), 0);
   const std::string old = Digest(base);
-  CLadderFigures figures;
-  int64_t lastStatus = -1;
   const int64_t size = static_cast<int64_t>(fs::file_size(base));
   std::vector<int64_t> limits{0, 4 * kKiB, size / 2, size, size + 16 * kKiB};
   for (int64_t limit = size * 2; limit < 64 * size; limit *= 2) limits.push_back(limit);
-  std::set<int64_t> stops;  // versions failed upgrades left
   limits.push_back(64 * size + 65536 * kKiB);
-  for (int64_t limit : limits) {
-    SCOPED_TRACE("limit " + std::to_string(limit));
+  std::set<int64_t> stops;  // versions failed upgrades left
+  RunLadder("upgrade", limits, [&](int64_t limit) {
     const std::string path = CopyOf(base, dir.path() / ("limit" + std::to_string(limit)));
-    lastStatus = RunFault({"upgrade", path, std::to_string(limit)});
-    figures.Add(lastStatus);
+    const int64_t status = RunFault({"upgrade", path, std::to_string(limit)});
     EXPECT_EQ(CheckFile(path), "ok");
     SQeProjectDbFileInfo info;
     EXPECT_EQ(QeProjectDb_Db_GetInfo(W(path), &info), 0);
     EXPECT_GE(info.iVersion, kOldVersion);
     EXPECT_LE(info.iVersion, 77);
-    if (lastStatus == 0) {
+    if (status == 0) {
       EXPECT_EQ(info.iVersion, 77);
     }
     if (info.iVersion == kOldVersion) {
       EXPECT_EQ(Digest(path), old);
     }
-    if (lastStatus != 0) stops.insert(info.iVersion);
+    if (status != 0) stops.insert(info.iVersion);
     // Every step records the version it reached, so the upgrade resumes.
     if (info.iVersion < 77) {
       EXPECT_EQ(QeProjectDb_Db_Upgrade(W(path), nullptr), 0);
@@ -216,10 +212,8 @@ TEST(DiskFull, UpgradeStopsAtAStepThatCompletedAndResumesLater) {
     EXPECT_EQ(CheckFile(path), "ok");
     EXPECT_EQ(CountRows(path, "project"), qe::test::kFixtureRows);
     EXPECT_EQ(CountRows(path, "vesion", "wszName='main' AND iVersion=77"), 1);
-  }
-  EXPECT_EQ(lastStatus, 0) << "the largest limit is enough for the upgrade";
-  EXPECT_GT(figures.Failed(), 0);
-  figures.Print("upgrade");
+    return status;
+  });
   std::cout << "upgrade: failed upgrades left the versions";
   for (int64_t version : stops) std::cout << " " << version;
   std::cout << std::endl;
@@ -227,64 +221,27 @@ TEST(DiskFull, UpgradeStopsAtAStepThatCompletedAndResumesLater) {
 
 // A source with runs, frames and image files, merged into a target that has
 // its own.
-class DiskFullMerge : public ::testing::Test {
- protected:
-  void SetUp() override {
-    source_ = (dir_.path() / "source" / "source.db").string();
-    target_ = (dir_.path() / "target" / "target.db").string();
-    fs::create_directories(fs::path(source_).parent_path());
-    fs::create_directories(fs::path(target_).parent_path());
-    Fill(source_, 12, kImages);
-    Fill(target_, 5, 0);
-  }
-
-  static constexpr int64_t kImageSize = 600 * kKiB;
-
-  // An acquisition database with batches and image files.
-  static void Fill(const std::string& path, int batches, int files) {
-    ASSERT_EQ(CreateAcquisitionDb(path), 0);
-    const uint32_t h = QeProjectDb_Db_Connect(W(path));
-    SAcquisitionRun run;
-    ASSERT_EQ(ReadAcquisitionRun(h, run), 0);
-    CAcquisitionWriter writer(h, run, false);
-    for (int64_t batch = 0; batch < batches; ++batch) {
-      ASSERT_EQ(writer.WriteBatch(batch, [](char) {}), 0);
-    }
-    CQeStringW folder;
-    ASSERT_EQ(QeProjectDb_Jobrun_GetAbsPath(h, run.run, folder), 0);
-    for (int file = 0; file < files; ++file) {
-      const std::string name = "image" + std::to_string(file) + ".tif";
-      std::ofstream(fs::path(folder.ToUtf8()) / name) << std::string(kImageSize, char('a' + file));
-      int64_t key = 0;
-      ASSERT_EQ(QeProjectDb_File_Insert(h, run.run, W(name), 64, 64, 1, 1, 8, 1, &key), 0);
-    }
-    QeProjectDb_Db_Disconnect(h);
-  }
-
-  static constexpr int kImages = 3;
-
-  qe::test::TempDir dir_;
-  std::string source_;
-  std::string target_;
-};
-
-TEST_F(DiskFullMerge, FailsWholeAndLeavesTheTargetAsItWas) {
-  const std::string before = Digest(target_);
-  const std::string source = Digest(source_);
-  const long long frames = CountRows(target_, "frame") + CountRows(source_, "frame");
-  CLadderFigures figures;
-  int64_t lastStatus = -1;
+TEST(DiskFull, MergeFailsWholeAndLeavesTheTargetAsItWas) {
+  qe::test::TempDir dir;
+  const std::string source = (dir.path() / "source" / "source.db").string();
+  const fs::path target = dir.path() / "target";
+  fs::create_directories(fs::path(source).parent_path());
+  fs::create_directories(target);
+  constexpr int kImages = 3;
+  Fill(source, 12, kImages);
+  Fill((target / "target.db").string(), 5, 0);
+  const std::string before = Digest((target / "target.db").string()), sourceRows = Digest(source);
+  const long long frames =
+      CountRows((target / "target.db").string(), "frame") + CountRows(source, "frame");
   int copyFailures = 0;
-  for (int64_t limit : Ladder(8192 * kKiB)) {
-    SCOPED_TRACE("limit " + std::to_string(limit));
-    const fs::path folder = dir_.path() / ("limit" + std::to_string(limit));
-    fs::copy(fs::path(target_).parent_path(), folder, fs::copy_options::recursive);
+  RunLadder("merge", Ladder(8192 * kKiB), [&](int64_t limit) {
+    const fs::path folder = dir.path() / ("limit" + std::to_string(limit));
+    fs::copy(target, folder, fs::copy_options::recursive);
     const std::string path = (folder / "target.db").string();
     std::vector<std::string> lines;
-    lastStatus = RunFault({"merge", path, source_, std::to_string(limit)}, &lines);
-    figures.Add(lastStatus);
+    const int64_t status = RunFault({"merge", path, source, std::to_string(limit)}, &lines);
     EXPECT_EQ(CheckFile(path), "ok");
-    if (lastStatus != 0) {
+    if (status != 0) {
       EXPECT_EQ(Digest(path), before);
     } else {
       EXPECT_EQ(CountRows(path, "frame"), frames);
@@ -302,15 +259,13 @@ TEST_F(DiskFullMerge, FailsWholeAndLeavesTheTargetAsItWas) {
       if (line.rfind("F ", 0) == 0) std::istringstream(line.substr(2)) >> copied >> failed;
     }
     EXPECT_EQ(copied, images);
-    if (lastStatus == 0) {
+    if (status == 0) {
       EXPECT_EQ(copied + failed, kImages);
       copyFailures += failed > 0;
     }
-  }
-  EXPECT_EQ(lastStatus, 0) << "the largest limit is enough for the merge";
-  EXPECT_GT(figures.Failed(), 0);
-  EXPECT_EQ(Digest(source_), source) << "the source is never changed";
-  figures.Print("merge");
+    return status;
+  });
+  EXPECT_EQ(Digest(source), sourceRows) << "the source is never changed";
   std::cout << "merge: " << copyFailures << " merges succeeded without some image files"
             << std::endl;
 }

@@ -13,41 +13,65 @@
 //   create DB LIMIT | insert DB LIMIT ROWS | upgrade DB LIMIT
 //   merge TARGET SOURCE LIMIT
 //       The operation with every file limited to LIMIT bytes (RLIMIT_FSIZE,
-//       SIGXFSZ ignored: a write past it fails as on a full disk). Prints
-//       "S <status>" (LIMIT "none": no limit) ("C 0" instead when insert cannot connect; merge
-//       first prints "F <files copied> <file copies failed>").
+//       SIGXFSZ ignored: a write past it fails as on a full disk; "none": no
+//       limit). Prints "S <status>" ("C 0" instead when insert cannot
+//       connect; merge first prints "F <files copied> <file copies failed>").
 //   project DB | run DB
 //       Inserts a project (or a run of the database's project) whose folder
 //       the parent made read-only. Run as root, it first enters a user
 //       namespace of its own (without a mapping for root), where the
-//       permission bits hold for it too; exit 77 when that is impossible.
-//       Prints "S <status> <key>".
+//       permission bits hold for it too. Prints "S <status> <key>", or
+//       "U <reason>" and exits 77 when that is impossible.
 //
 // Exit: 0 done, 2 usage, 3 wrong keys written back, 4 cannot connect or read
 // the run, 5 a batch failed, 77 no user namespace.
+#include <sched.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "qe/projectdb/connection.h"
+#include "qe/projectdb/db.h"
+#include "qe/projectdb/merge.h"
+#include "qe/projectdb/records.h"
+#include "qe/projectdb/upgrade.h"
+#include "qe/sqlite/cmd.h"
 #include "reliability/acquisition.h"
-#include "reliability/programs/writer_commands.h"
 
 namespace {
 
 using namespace qe::reliability;
+using Args = std::vector<std::string>;
+
+constexpr int kUsage = 2;
+
+CQeStringW W(const std::string& text) { return CQeStringW::FromUtf8(text); }
+
+// Writes line and a newline to stdout at once.
+void Report(const std::string& line) {
+  const std::string text = line + "\n";
+  size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = write(STDOUT_FILENO, text.data() + done, text.size() - done);
+    if (n <= 0) return;
+    done += static_cast<size_t>(n);
+  }
+}
 
 int CountBusy(void* counter, int /*attempts*/) {
   ++*static_cast<int64_t*>(counter);
   return 0;
 }
 
-int Acquire(const std::vector<std::string>& args) {
-  if (args.size() < 3) return 2;
+int Acquire(const Args& args) {
+  if (args.size() < 3) return kUsage;
   const int64_t first = std::atoll(args[1].c_str());
   const int64_t count = std::atoll(args[2].c_str());
   bool failFast = false, verifyKeys = false;
@@ -55,7 +79,7 @@ int Acquire(const std::vector<std::string>& args) {
     failFast |= args[i] == "--fail-fast";
     verifyKeys |= args[i] == "--verify-keys";
   }
-  const uint32_t h = QeProjectDb_Db_Connect(CQeStringW::FromUtf8(args[0]));
+  const uint32_t h = QeProjectDb_Db_Connect(W(args[0]));
   SAcquisitionRun run;
   if (h == 0 || ReadAcquisitionRun(h, run) != 0) {
     Report("E connect");
@@ -82,33 +106,98 @@ int Acquire(const std::vector<std::string>& args) {
   return writer.KeyMismatches() == 0 ? 0 : 3;
 }
 
-}  // namespace
-
-namespace qe::reliability {
-
-void Report(const std::string& line) {
-  const std::string text = line + "\n";
-  size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = write(STDOUT_FILENO, text.data() + done, text.size() - done);
-    if (n <= 0) return;
-    done += static_cast<size_t>(n);
-  }
+// Every later write past limit bytes of any file fails with EFBIG instead of
+// killing the process.
+void LimitFileSize(const std::string& limit) {
+  if (limit == "none") return;
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit current{};
+  getrlimit(RLIMIT_FSIZE, &current);
+  current.rlim_cur = static_cast<rlim_t>(std::strtoull(limit.c_str(), nullptr, 10));
+  setrlimit(RLIMIT_FSIZE, &current);
 }
 
-}  // namespace qe::reliability
+// The fault commands: the operation under the limit given last but one
+// (merge: last), "S <status>".
+int Fault(const std::string& command, const Args& args) {
+  const size_t expected = command == "insert" || command == "merge" ? 3 : 2;
+  if (args.size() != expected) return kUsage;
+  LimitFileSize(args[command == "merge" ? 2 : 1]);
+  int status = 0;
+  if (command == "create") {
+    status = QeProjectDb_Db_Create(W(args[0]));
+  } else if (command == "upgrade") {
+    status = QeProjectDb_Db_Upgrade(W(args[0]), nullptr);
+  } else if (command == "merge") {
+    SQeProjectDbMergeReport report;
+    status = QeProjectDb_Db_MergeDbEx(W(args[0]), W(args[1]), nullptr, &report);
+    Report("F " + std::to_string(report.iFilesCopied) + " " + std::to_string(report.iFileFailures));
+  } else {
+    const uint32_t h = QeProjectDb_Db_Connect(W(args[0]));
+    SAcquisitionRun run;
+    if (h == 0 || ReadAcquisitionRun(h, run) != 0) {
+      Report("C 0");
+      QeProjectDb_Db_Disconnect(h);
+      return 0;
+    }
+    std::vector<SQeProjectDbRow_frameprop> rows;
+    for (int i = 0; i < std::atoi(args[2].c_str()); ++i) {
+      rows.emplace_back(0, run.run, 0, run.props[i % kProps], kFaultFirstFrame + i / kProps,
+                        static_cast<double>(i));
+    }
+    status = QeProjectDb_Frameprop_InsertMany(h, rows);
+    QeProjectDb_Db_Disconnect(h);
+  }
+  Report("S " + std::to_string(status));
+  return 0;
+}
+
+int64_t ReadKey(uint32_t h, const wchar_t* sql) {
+  CQeSqliteCmd select(CQeProjectDbConnectionManager::GetConnection(h), sql);
+  return select.Next() ? select.ColumnInt64(0) : 0;
+}
+
+// Root passes every permission check. In a user namespace without a mapping
+// for root it keeps owning its files, but the capability to override
+// permissions no longer applies to them.
+int ReadOnly(const std::string& command, const Args& args) {
+  if (args.size() != 1) return kUsage;
+  if (geteuid() == 0 && unshare(CLONE_NEWUSER) != 0) {
+    Report(std::string("U ") + std::strerror(errno));
+    return 77;
+  }
+  const uint32_t h = QeProjectDb_Db_Connect(W(args[0]));
+  int64_t key = -1;
+  int status = 0;
+  if (command == "project") {
+    status = QeProjectDb_Proj_Insert(h, L"Blocked", L"", L"blocked", &key);
+  } else {
+    const int64_t project = ReadKey(h, L"SELECT max(iKey) FROM project;");
+    SQeProjectDbRow_project row;
+    QeProjectDb_Proj_GetOne(h, project, row);
+    SQeProjectDbRow_jobrun run;
+    run.iKey = -1;
+    status = QeProjectDb_Jobrun_Insert(
+        h, project, QeProjectDb_Proj_MakeAbsPath(h, row.wszFolderName),
+        ReadKey(h, L"SELECT max(iKey) FROM jobdef;"),
+        ReadKey(h, L"SELECT max(iKey) FROM jobprogram;"), 1, L"Blocked run", L"", &run, nullptr);
+    key = run.iKey;
+  }
+  QeProjectDb_Db_Disconnect(h);
+  Report("S " + std::to_string(status) + " " + std::to_string(key));
+  return 0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) return 2;
+  if (argc < 2) return kUsage;
   const std::string command = argv[1];
-  const std::vector<std::string> args(argv + 2, argv + argc);
-  namespace rel = qe::reliability;
+  const Args args(argv + 2, argv + argc);
   if (command == "acquire") return Acquire(args);
-  if (command == "create") return rel::FaultCreate(args);
-  if (command == "insert") return rel::FaultInsert(args);
-  if (command == "upgrade") return rel::FaultUpgrade(args);
-  if (command == "merge") return rel::FaultMerge(args);
-  if (command == "project") return rel::ReadOnlyProject(args);
-  if (command == "run") return rel::ReadOnlyRun(args);
-  return 2;
+  if (command == "create" || command == "insert" || command == "upgrade" || command == "merge") {
+    return Fault(command, args);
+  }
+  if (command == "project" || command == "run") return ReadOnly(command, args);
+  return kUsage;
 }
