@@ -77,12 +77,12 @@ TEST_F(RecordsFrameTest, AFrameIndexConflictFailsIsIgnoredOrReplaced) {
   EXPECT_EQ(QeProjectDb_Frame_InsertOrIgnore(h_, run_, 0, 5, 2460009.5, 0, 1, &key), 0);
   EXPECT_EQ(key, 0);
   EXPECT_EQ(Count("frame"), 1);
-  EXPECT_EQ(Double("SELECT dCTime FROM frame WHERE " + Eq("iKey", first)), 2460000.5);
+  EXPECT_EQ(Col("frame", "dCTime=2460000.5", first), 1);
 
   EXPECT_EQ(QeProjectDb_Frame_InsertOrReplace(h_, run_, 0, 5, 2460009.5, 0, 1, &key), 0);
   EXPECT_GT(key, first);
   EXPECT_EQ(Count("frame"), 1);
-  EXPECT_EQ(Double("SELECT dCTime FROM frame WHERE " + Eq("iKey", key)), 2460009.5);
+  EXPECT_EQ(Col("frame", "dCTime=2460009.5", key), 1);
   EXPECT_TRUE(IsNull("frame", "iFileKeyRef", key));
   // Another index is no conflict.
   EXPECT_EQ(QeProjectDb_Frame_InsertOrIgnore(h_, run_, 0, 6, 2460010.5, 0, 0, &key), 0);

@@ -14,9 +14,7 @@ class RecordsJobdefTest : public RecordApiTest {
     RecordApiTest::SetUp();
     project_ = AddProject();
   }
-  double ProjectMTime() {
-    return Double("SELECT dMTime FROM project WHERE " + Eq("iKey", project_));
-  }
+  double ProjectMTime() { return Get<SQeProjectDbRow_project>(project_).dMTime; }
   int64_t project_ = 0;
 };
 

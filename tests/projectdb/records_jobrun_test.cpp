@@ -26,9 +26,6 @@ class RecordsJobrunTest : public RecordApiTest {
                                      program < 0 ? program_ : program, flags, name, L"notes", row,
                                      folder);
   }
-  double MTime(const std::string& table, int64_t key) {
-    return Double("SELECT dMTime FROM " + table + " WHERE " + Eq("iKey", key));
-  }
   static std::string Stamp(double jdn) {
     return QeProjectDb_Sys_JdnFormatForFile(jdn, true, true, true).ToUtf8();
   }
@@ -118,32 +115,26 @@ TEST_F(RecordsJobrunTest, ConstructorsFromAJobdef) {
   EXPECT_EQ(b.wszName + L"|" + b.wszDesc, L"Named|Given");
 }
 
-TEST_F(RecordsJobrunTest, GetLatestTakesTheNewestStartWithinTheProject) {
+TEST_F(RecordsJobrunTest, LatestByStartWithinTheProjectListsAndCounts) {
   SQeProjectDbRow_jobrun latest(5, 0, 0, 0, 0, 0, 0, 0, L"", L"none", L"", L"", L"");
   EXPECT_EQ(QeProjectDb_Jobrun_GetLatest(h_, project_, latest), 0);
   EXPECT_EQ(latest.wszName, L"none");
+  EXPECT_EQ(QeProjectDb_Jobrun_CountForJobdef(h_, jobdef_), 0u);
 
-  SQeProjectDbRow_jobrun first, second;
-  ASSERT_EQ(Insert(L"first", &first, nullptr), 0);
-  ASSERT_EQ(Insert(L"second", &second, nullptr), 0);
-  ASSERT_EQ(Exec("UPDATE jobrun SET dCTime=dCTime+1 WHERE " + Eq("iKey", first.iKey)), SQLITE_OK);
+  SQeProjectDbRow_jobrun running, done;
+  ASSERT_EQ(Insert(L"running", &running, nullptr, 0x101), 0);
+  ASSERT_EQ(Insert(L"done", &done, nullptr, 0x102), 0);
+  ASSERT_EQ(Exec("UPDATE jobrun SET dCTime=dCTime+1 WHERE " + Eq("iKey", running.iKey)), 0);
   const int64_t otherProject = AddProject(L"Other", L"Other");
   const int64_t otherRun = AddRun(otherProject, AddJobdef(otherProject));
   ASSERT_EQ(Exec("UPDATE jobrun SET dCTime=dCTime+5 WHERE " + Eq("iKey", otherRun)), SQLITE_OK);
   EXPECT_EQ(QeProjectDb_Jobrun_GetLatest(h_, project_, latest), 0);
-  EXPECT_EQ(latest.iKey, first.iKey);
-  EXPECT_EQ(latest.wszFolderName, first.wszFolderName);
-}
+  EXPECT_EQ(latest.iKey, running.iKey);
+  EXPECT_EQ(latest.wszFolderName, running.wszFolderName);
 
-TEST_F(RecordsJobrunTest, ListsByProgramByFlagsAndCounts) {
-  EXPECT_EQ(QeProjectDb_Jobrun_CountForJobdef(h_, jobdef_), 0u);
-  SQeProjectDbRow_jobrun running, done;
-  ASSERT_EQ(Insert(L"running", &running, nullptr, 0x101), 0);
-  ASSERT_EQ(Insert(L"done", &done, nullptr, 0x102), 0);
   const int64_t program2 = AddJobprogram(jobdef_);
   EXPECT_EQ(QeProjectDb_Jobrun_UpdateJobprogram(h_, done.iKey, program2), 0);
   EXPECT_EQ(QeProjectDb_Jobrun_CountForJobdef(h_, jobdef_), 2u);
-
   std::vector<SQeProjectDbRow_jobrun> rows;
   EXPECT_EQ(QeProjectDb_Jobrun_GetManyWithFinishFlag(h_, jobdef_, 1, 1, rows), 0);
   ASSERT_EQ(rows.size(), 1u);
@@ -178,10 +169,12 @@ TEST_F(RecordsJobrunTest, UpdatesChangeTheirColumnsOnlyAndATimeChangeStampsThePa
             std::make_tuple(2460100.25, row.dCTime, row.dMTime));
   EXPECT_EQ(after.wszFinishMessage, L"Stopped: 'user'");
   EXPECT_EQ(after.wszFolderName + after.wszUuid, row.wszFolderName + row.wszUuid);
-  EXPECT_EQ(std::make_tuple(MTime("jobdef", jobdef2), MTime("project", project_)),
+  EXPECT_EQ(std::make_tuple(Get<SQeProjectDbRow_jobdef>(jobdef2).dMTime,
+                            Get<SQeProjectDbRow_project>(project_).dMTime),
             std::make_tuple(2450000.5, 2450000.5));
   ASSERT_EQ(Exec("UPDATE jobrun SET dMTime=2460200.75 WHERE " + Eq("iKey", row.iKey)), SQLITE_OK);
-  EXPECT_EQ(std::make_tuple(MTime("jobdef", jobdef2), MTime("project", project_)),
+  EXPECT_EQ(std::make_tuple(Get<SQeProjectDbRow_jobdef>(jobdef2).dMTime,
+                            Get<SQeProjectDbRow_project>(project_).dMTime),
             std::make_tuple(2460200.75, 2460200.75));
 }
 

@@ -69,16 +69,6 @@ class RecordApiTest : public ::testing::Test {
   int64_t Int(const std::string& sql) {
     return QeSqlite_ReadOneInt64(db(), CQeStringW::FromUtf8(sql), nullptr, -999);
   }
-  double Double(const std::string& sql) {
-    sqlite3_stmt* stmt = nullptr;
-    double value = -1.0;
-    if (sqlite3_prepare_v2(db(), sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK &&
-        sqlite3_step(stmt) == SQLITE_ROW) {
-      value = sqlite3_column_double(stmt, 0);
-    }
-    sqlite3_finalize(stmt);
-    return value;
-  }
   CQeStringW Text(const std::string& sql) {
     return QeSqlite_ReadOneStringW(db(), CQeStringW::FromUtf8(sql), nullptr);
   }
