@@ -75,13 +75,11 @@ class JdnPrinters : public ::testing::Test {
   double jdn_ = CQeDateTime(29, 1, 2024, 13, 45, 1, 7).GetJDN();
 };
 
-TEST_F(JdnPrinters, PrintLocalTexts) {
+TEST_F(JdnPrinters, PrintLocalTextsOrNothing) {
   EXPECT_EQ(CQeProjectDbJdnDatePrinter::Create()->Print(jdn_), L"29.02.24");
   EXPECT_EQ(CQeProjectDbJdnTimePrinter::Create()->Print(jdn_), L"13:45:01.007");
   EXPECT_EQ(CQeProjectDbJdnDateTimePrinter::Create()->Print(jdn_), L"29.02.24 13:45");
-}
-
-TEST_F(JdnPrinters, UnprintableValuesGiveEmptyTexts) {
+  // Unprintable values give empty texts.
   for (const Printer& printer :
        {CQeProjectDbJdnDatePrinter::Create(), CQeProjectDbJdnTimePrinter::Create(),
         CQeProjectDbJdnDateTimePrinter::Create()}) {

@@ -87,7 +87,7 @@ TEST_F(SysLocaleTexts, UnitedStates) {
   EXPECT_EQ(QeProjectDb_Sys_DayJdnFormatShort(jdn), L"Thu 2/29/24 " + timeShort);
 }
 
-TEST_F(SysLocaleTexts, Germany) {
+TEST_F(SysLocaleTexts, GermanyAndJapan) {
   ScopedEnv all("LC_ALL", "de_DE.UTF-8");
   const double jdn = leapAfternoon_;
   EXPECT_EQ(QeProjectDb_Sys_JdnFormatDateShort(jdn), L"29.02.24");
@@ -96,10 +96,8 @@ TEST_F(SysLocaleTexts, Germany) {
   EXPECT_EQ(QeProjectDb_Sys_JdnFormatTimeLong(jdn), L"13:45:01");
   EXPECT_EQ(QeProjectDb_Sys_JdnFormat(jdn), L"29.02.24 13:45:01");
   EXPECT_EQ(QeProjectDb_Sys_DayJdnFormatShort(jdn), L"Do. 29.02.24 13:45");
-}
-
-TEST_F(SysLocaleTexts, YearFirstPatternLosesItsLeadingSeparator) {
-  ScopedEnv all("LC_ALL", "ja_JP.UTF-8");
+  // A year-first pattern loses its leading separator.
+  ScopedEnv japan("LC_ALL", "ja_JP.UTF-8");
   EXPECT_EQ(QeProjectDb_Sys_JdnFormatDateShort(leapAfternoon_), L"2024/02/29");
   EXPECT_EQ(QeProjectDb_Sys_JdnFormatDateDM(leapAfternoon_), L"02/29");
 }
