@@ -81,12 +81,17 @@ class SearchDbQuery : public ::testing::Test {
                                        nullptr));
     QE_OK(QeProjectDb_Plateinfo_Insert(h, 4, names.front().iKey, L"Plate B", L"BC-002", L"",
                                        nullptr));
-    int64_t dapi = 0, gfp = 0, urgent = 0, obrien = 0, archived = 0, area = 0, intensity = 0;
-    QE_OK(QeProjectDb_Tagdef_Insert(h, L"frame", L"DAPI", L"", &dapi));
-    QE_OK(QeProjectDb_Tagdef_Insert(h, L"frame", L"GFP", L"", &gfp));
-    QE_OK(QeProjectDb_Tagdef_Insert(h, L"proj", L"urgent", L"", &urgent));
-    QE_OK(QeProjectDb_Tagdef_Insert(h, L"frame", L"O'Brien tag", L"", &obrien));
-    QE_OK(QeProjectDb_Tagdef_Insert(h, L"proj", L"archived", L"", &archived));
+    // Tags (frame labels DAPI, GFP, O'Brien tag; urgent, archived) and properties.
+    int64_t tags[5] = {}, area = 0, intensity = 0;
+    const std::pair<const wchar_t*, const wchar_t*> kTags[] = {{L"frame", L"DAPI"},
+                                                               {L"frame", L"GFP"},
+                                                               {L"frame", L"O'Brien tag"},
+                                                               {L"proj", L"urgent"},
+                                                               {L"proj", L"archived"}};
+    for (int i = 0; i < 5; ++i) {
+      QE_OK(QeProjectDb_Tagdef_Insert(h, kTags[i].first, kTags[i].second, L"", &tags[i]));
+    }
+    const auto [dapi, gfp, obrien, urgent, archived] = tags;
     for (const auto& [run, index] : {std::pair{1, 0}, {1, 1}, {2, 0}, {3, 0}, {5, 0}}) {
       QE_OK(QeProjectDb_Frame_Insert(h, run, 0, index, 0.0, 0, 0, nullptr));
     }
@@ -133,52 +138,32 @@ class SearchDbQuery : public ::testing::Test {
 };
 
 TEST_F(SearchDbQuery, EachFormFindsItsRunsAndNothingElse) {
+  // clang-format off
   const std::pair<const wchar_t*, Keys> kCases[] = {
-      {L"label:dapi", {1}},
-      {L"label=gfp", {1, 2}},  // tag names ignore letter case
-      {L"label:\"O'Brien\"", {5}},
+      {L"label:dapi", {1}}, {L"label=gfp", {1, 2}}, {L"label:\"O'Brien\"", {5}},
       {L"label:urgent", {}},  // a job definition's tag is no frame label
-      {L"quantity:area", {1}},
-      {L"quantity:intens*", {3}},
-      {L"quantity=Are", {}},
-      {L"assay:segment", {3, 5}},
-      {L"assay=\"Nuclei segmentation\"", {3}},
-      {L"plate:BC-002", {4}},
-      {L"plate=\"Plate A\"", {3}},
+      {L"quantity:area", {1}}, {L"quantity:intens*", {3}}, {L"quantity=Are", {}},
+      {L"assay:segment", {3, 5}}, {L"assay=\"Nuclei segmentation\"", {3}},
+      {L"plate:BC-002", {4}}, {L"plate=\"Plate A\"", {3}},
       {L"plate:B", {3, 4}},  // "Plate B", and "BC-001" as barcode
-      {L"keyword:urgent", {3, 4}},
+      {L"keyword:urgent", {3, 4}}, {L"keyword:dapi", {}},
       {L"keyword:archived", {}},  // a tag of a project alone does not count
-      {L"keyword:dapi", {}},
-      {L"job:run*", {1, 2}},
-      {L"job:cell", {1, 2}},
-      {L"job=\"Bob's run\"", {5}},
-      {L"job:O'Neil", {5}},
-      {L"job:\"screen run ?\"", {3, 4}},
-      {L"job=run", {}},
+      {L"job:run*", {1, 2}}, {L"job:cell", {1, 2}}, {L"job=\"Bob's run\"", {5}},
+      {L"job:O'Neil", {5}}, {L"job:\"screen run ?\"", {3, 4}}, {L"job=run", {}},
       // Plain words search every kind of name.
-      {L"alpha", {1}},
-      {L"segment", {3, 5}},
-      {L"dapi bc-001", {1, 3}},
-      {L"O'Brien", {5}},
-      {L"intensity", {3}},
-      {L"urgent", {3, 4}},
+      {L"alpha", {1}}, {L"segment", {3, 5}}, {L"dapi bc-001", {1, 3}}, {L"O'Brien", {5}},
+      {L"intensity", {3}}, {L"urgent", {3, 4}},
       // Operators combine left to right: (gfp + nuclei) - dapi.
-      {L"label:gfp job:beta", {2}},
-      {L"label:dapi +plate:BC-002", {1, 4}},
-      {L"label:gfp -label:dapi", {2}},
-      {L"label:gfp +assay:nuclei -label:dapi", {2, 3}},
+      {L"label:gfp job:beta", {2}}, {L"label:dapi +plate:BC-002", {1, 4}},
+      {L"label:gfp -label:dapi", {2}}, {L"label:gfp +assay:nuclei -label:dapi", {2, 3}},
       {L"screen -plate:BC-001", {4}},
       // Dates compare the job definition's and the run's times.
-      {L"date:2.3.2024", {1}},
-      {L"date=2024-03-05", {2}},
-      {L"date:1.4.2024", {3, 4}},
-      {L"date<2.3.2024", {1, 2}},
-      {L"date>1.5.2024", {5}},
-      {L"date>3.5.2024 9:00", {5}},
-      {L"date>3.5.2024 11:00", {}},
-      {L"label:gfp date<3.3.2024", {1, 2}},
+      {L"date:2.3.2024", {1}}, {L"date=2024-03-05", {2}}, {L"date:1.4.2024", {3, 4}},
+      {L"date<2.3.2024", {1, 2}}, {L"date>1.5.2024", {5}}, {L"date>3.5.2024 9:00", {5}},
+      {L"date>3.5.2024 11:00", {}}, {L"label:gfp date<3.3.2024", {1, 2}},
       {L"job:alpha +date:3.5.2024", {1, 5}},
   };
+  // clang-format on
   for (const auto& [text, runs] : kCases) {
     SCOPED_TRACE(qe::WideToUtf8(text));
     EXPECT_EQ(Runs(text), runs);

@@ -13,21 +13,10 @@
 namespace qe::test {
 namespace {
 
+// The type names of the document, by EQeSqliteValueType.
 std::string TypeName(int type) {
-  switch (type) {
-    case eQeSqliteInt32:
-      return "int32";
-    case eQeSqliteInt64:
-      return "int64";
-    case eQeSqliteDouble:
-      return "double";
-    case eQeSqliteText:
-      return "text";
-    case eQeSqliteBlob:
-      return "blob";
-    default:
-      return "?";
-  }
+  static const char* const kNames[] = {"?", "int32", "int64", "double", "?", "text", "blob"};
+  return type >= 0 && type < 7 ? kNames[type] : "?";
 }
 
 std::string Utf8(const wchar_t* text) { return CQeStringW(text).ToUtf8(); }

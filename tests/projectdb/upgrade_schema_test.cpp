@@ -48,26 +48,6 @@ TEST(UpgradeHistory, KnownVersionsAndTheirTables) {
   EXPECT_EQ(QeProjectDb_SchemaHistory_FindTable(10, L"trace"), nullptr);
 }
 
-// Every entry of the history is a complete record that its own name and a
-// primary key open; entries are in version order and at known versions.
-TEST(UpgradeHistory, EntriesAreOrderedAndWellFormed) {
-  int64_t previous = 0;
-  for (uint32_t i = 0; i < g_QeProjectDbSchemaChangeCount; ++i) {
-    const SQeProjectDbSchemaChange& change = g_QeProjectDbSchemaChanges[i];
-    EXPECT_GE(change.iVersion, previous) << i;
-    EXPECT_TRUE(QeProjectDb_SchemaHistory_IsKnownVersion(change.iVersion)) << i;
-    previous = change.iVersion;
-    if (!change.pTable) continue;
-    EXPECT_EQ(std::wstring(change.pTable->wszName), change.wszTable);
-    ASSERT_GT(change.pTable->nColumns, 0u);
-    EXPECT_EQ(std::wstring(change.pTable->pColumns[0].wszName), L"iKey");
-    for (uint32_t c = 0; c < change.pTable->nUniqueColumns; ++c) {
-      EXPECT_GE(QeProjectDb_Schema_FindColumn(change.pTable, change.pTable->pUniqueColumns[c]), 0)
-          << change.wszTable << " at " << change.iVersion;
-    }
-  }
-}
-
 class UpgradeEveryVersion : public ::testing::TestWithParam<int64_t> {
  protected:
   void SetUp() override {
