@@ -1,6 +1,7 @@
 #include "tools/demo_fixture.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -61,6 +62,14 @@ DemoRun MakeOrReuse() {
 const DemoRun& SharedDemo() {
   static const DemoRun run = MakeOrReuse();
   return run;
+}
+
+void ChangedCopy(const std::string& path, const std::string& sql) {
+  fs::copy_file(SharedDemo().database, path);
+  sqlite3* db = nullptr;
+  EXPECT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+  sqlite3_close(db);
 }
 
 long long QueryNumber(const std::string& file, const std::string& sql) {

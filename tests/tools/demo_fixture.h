@@ -23,6 +23,9 @@ struct DemoRun {
 // tool binary is kept.
 const DemoRun& SharedDemo();
 
+// A copy of the demo database at path with sql run on it.
+void ChangedCopy(const std::string& path, const std::string& sql);
+
 // The number a single-value SQL query on a SQLite file gives; -1 on failure.
 long long QueryNumber(const std::string& file, const std::string& sql);
 

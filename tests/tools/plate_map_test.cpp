@@ -1,7 +1,6 @@
 // projectdb plate-map on the demo's run: the picture, the numbers and the
 // ways a call can go wrong.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <filesystem>
 #include <nlohmann/json.hpp>
@@ -11,6 +10,7 @@
 #include "qe/picture/pic_buf.h"
 #include "support/temp_dir.h"
 #include "tools/demo_fixture.h"
+#include "tools/tool_runner.h"
 
 namespace qe::test {
 namespace {
@@ -79,43 +79,23 @@ TEST_F(PlateMap, TheRunCanBeNamedByItsUuid) {
   EXPECT_EQ(result.exit, 0) << result.err;
 }
 
-TEST_F(PlateMap, WrongCallsSayWhatIsWrong) {
+// Usage errors, missing runs and unwritable pictures: subcommands_test.cpp.
+TEST_F(PlateMap, APropertyOrSetTheRunLacksIsNamedWithWhatItHas) {
   const std::string out = tmp_.File("never.png");
-  // Usage: missing arguments.
-  EXPECT_EQ(Map({"1", "--out", out}).exit, 2);
-  EXPECT_EQ(Map({"1", "--property", "Nuclei count"}).exit, 2);
-  EXPECT_EQ(Map({"--property", "Nuclei count", "--out", out}).exit, 2);
-  // Failures: no such run, property or set, named in the message.
-  const ToolResult run = Map({"99", "--property", "Nuclei count", "--out", out});
-  EXPECT_EQ(run.exit, 1);
-  EXPECT_NE(run.err.find("no run '99'"), std::string::npos) << run.err;
   const ToolResult property = Map({"1", "--property", "Nuclei colour", "--out", out});
-  EXPECT_EQ(property.exit, 1);
-  EXPECT_NE(property.err.find("Nuclei colour"), std::string::npos) << property.err;
-  // The message lists what the run has.
+  ExpectFails(property, 1, "Nuclei colour");
   EXPECT_NE(property.err.find("Cells/Positive cells"), std::string::npos) << property.err;
   EXPECT_EQ(Map({"1", "--property", "Nuclei count", "--set", "Cells", "--out", out}).exit, 1);
-  // A picture that cannot be written.
-  const ToolResult write =
-      Map({"1", "--property", "Nuclei count", "--out", tmp_.File("no folder/x.png")});
-  EXPECT_EQ(write.exit, 1);
-  EXPECT_NE(write.err.find("no folder/x.png"), std::string::npos) << write.err;
   EXPECT_FALSE(std::filesystem::exists(out));
 }
 
 TEST_F(PlateMap, WellsWithoutValuesAreLeftOutAndDrawnEmpty) {
   // A copy whose wells 3, 10, 17, ... lost their values.
   const std::string copy = tmp_.File("gaps.db");
-  std::filesystem::copy_file(demo_.database, copy);
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(copy.c_str(), &db), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(db,
-                         "DELETE FROM frameprop WHERE iFrameIndex IN (SELECT fw.iFrameIndex FROM "
-                         "framewellinfo fw JOIN wellinfo w ON w.iKey=fw.iWellinfoKeyRef WHERE "
-                         "w.iWellIndex % 7 = 3);",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
-  sqlite3_close(db);
+  ChangedCopy(copy,
+              "DELETE FROM frameprop WHERE iFrameIndex IN (SELECT fw.iFrameIndex FROM "
+              "framewellinfo fw JOIN wellinfo w ON w.iKey=fw.iWellinfoKeyRef WHERE "
+              "w.iWellIndex % 7 = 3);");
   const std::string out = tmp_.File("gaps.png");
   const ToolResult result =
       RunTool({"plate-map", copy, "1", "--property", "Nuclei count", "--out", out, "--json"});
@@ -127,37 +107,25 @@ TEST_F(PlateMap, WellsWithoutValuesAreLeftOutAndDrawnEmpty) {
   EXPECT_TRUE(ReadPng(out, picture));
 
   // No values at all: nothing to draw.
-  ASSERT_EQ(sqlite3_open(copy.c_str(), &db), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(db, "DELETE FROM framewellinfo;", nullptr, nullptr, nullptr), SQLITE_OK);
-  sqlite3_close(db);
-  const ToolResult none = RunTool(
-      {"plate-map", copy, "1", "--property", "Nuclei count", "--out", tmp_.File("none.png")});
-  EXPECT_EQ(none.exit, 1);
-  EXPECT_NE(none.err.find("linked to a well"), std::string::npos) << none.err;
+  const std::string unlinked = tmp_.File("unlinked.db");
+  ChangedCopy(unlinked, "DELETE FROM framewellinfo;");
+  ExpectFails(RunTool({"plate-map", unlinked, "1", "--property", "Nuclei count", "--out",
+                       tmp_.File("none.png")}),
+              1, "linked to a well");
   EXPECT_FALSE(std::filesystem::exists(tmp_.File("none.png")));
 }
 
 TEST_F(PlateMap, ARunWithoutAPlateOrADatabaseWithoutTheRunHasNoMap) {
   const std::string copy = tmp_.File("no plate.db");
-  std::filesystem::copy_file(demo_.database, copy);
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(copy.c_str(), &db), SQLITE_OK);
-  ASSERT_EQ(
-      sqlite3_exec(db, "PRAGMA foreign_keys=ON; DELETE FROM plateinfo;", nullptr, nullptr, nullptr),
-      SQLITE_OK);
-  sqlite3_close(db);
-  const ToolResult noPlate =
-      RunTool({"plate-map", copy, "1", "--property", "Nuclei count", "--out", tmp_.File("x.png")});
-  EXPECT_EQ(noPlate.exit, 1);
-  EXPECT_NE(noPlate.err.find("used no well plate"), std::string::npos) << noPlate.err;
-
+  ChangedCopy(copy, "PRAGMA foreign_keys=ON; DELETE FROM plateinfo;");
+  ExpectFails(
+      RunTool({"plate-map", copy, "1", "--property", "Nuclei count", "--out", tmp_.File("x.png")}),
+      1, "used no well plate");
   // A new database holds no run at all.
   const std::string empty = tmp_.File("empty.db");
   ASSERT_EQ(RunTool({"create", empty}).exit, 0);
-  const ToolResult result =
-      RunTool({"plate-map", empty, "1", "--property", "x", "--out", tmp_.File("x.png")});
-  EXPECT_EQ(result.exit, 1);
-  EXPECT_NE(result.err.find("no run '1'"), std::string::npos) << result.err;
+  ExpectFails(RunTool({"plate-map", empty, "1", "--property", "x", "--out", tmp_.File("x.png")}), 1,
+              "no run '1'");
   EXPECT_FALSE(std::filesystem::exists(tmp_.File("x.png")));
 }
 

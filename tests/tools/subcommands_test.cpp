@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
-#include <sstream>
 
 #include "support/temp_dir.h"
 #include "tools/demo_fixture.h"
@@ -18,23 +17,18 @@ namespace qe::test {
 namespace {
 
 struct UsageCall {
-  std::vector<std::string> args;  // "DB" is replaced by the demo database
+  std::vector<std::string> args;  // "DB": the demo database, "NEW": a path nothing may make
   const char* says;               // a part of the message
 };
-
-std::vector<std::string> WithDatabase(std::vector<std::string> args, const std::string& db) {
-  for (std::string& arg : args) {
-    if (arg == "DB") arg = db;
-  }
-  return args;
-}
 
 const std::vector<UsageCall>& UsageCalls() {
   static const std::vector<UsageCall> calls = {
       {{"create"}, "expected one FILE"},
       {{"create", "a.db", "b.db"}, "expected one FILE"},
       {{"info"}, "expected one FILE"},
-      {{"info", "DB", "--json=1"}, "takes no value"},
+      {{"info", "--json"}, "expected one FILE"},
+      {{"info", "DB", "DB", "--json"}, "expected one FILE"},
+      {{"info", "DB", "--json=yes"}, "--json takes no value"},
       {{"upgrade"}, "FILE"},
       {{"merge", "DB"}, "expected TARGET and SOURCE"},
       {{"projects"}, "expected one FILE"},
@@ -51,7 +45,10 @@ const std::vector<UsageCall>& UsageCalls() {
       {{"labware", "export", "DB"}, "export expects FILE and OUT.xml"},
       {{"labware", "export", "DB", "out.xml", "--all"}, "unknown option '--all'"},
       {{"plate-map", "DB", "1", "--out", "map.png"}, "--property"},
-      {{"demo", "a", "b"}, "at most one FOLDER"},
+      {{"plate-map", "DB", "1", "--property", "Nuclei count"}, "--out"},
+      {{"plate-map", "DB", "--property", "Nuclei count", "--out", "map.png"}, "RUN"},
+      {{"demo", "NEW", "b"}, "at most one FOLDER"},
+      {{"demo", "NEW", "--image-size", "7"}, "--image-size"},
       {{"sys", "--jdn", "noon"}, "noon"},
   };
   return calls;
@@ -60,37 +57,30 @@ const std::vector<UsageCall>& UsageCalls() {
 TEST(Subcommands, WrongCallsExitWithTwoAndSayWhatIsWrong) {
   const DemoRun& demo = SharedDemo();
   ASSERT_EQ(demo.result.exit, 0) << demo.result.err;
+  TempDir tmp;
   for (const UsageCall& call : UsageCalls()) {
-    const ToolResult result = RunTool(WithDatabase(call.args, demo.database));
-    const std::string name = call.args[0];
-    EXPECT_EQ(result.exit, 2) << name << ": " << result.err;
-    EXPECT_TRUE(result.err.starts_with("projectdb " + name + ": ")) << result.err;
-    EXPECT_NE(result.err.find(call.says), std::string::npos) << result.err;
-    EXPECT_EQ(result.out, "") << name;
+    std::vector<std::string> args = call.args;
+    for (std::string& arg : args) {
+      arg = arg == "DB" ? demo.database : arg == "NEW" ? tmp.File("new") : arg;
+    }
+    const ToolResult result = RunTool(args);
+    ExpectFails(result, 2, call.says);
+    EXPECT_TRUE(result.err.starts_with("projectdb " + args[0] + ": ")) << result.err;
+    EXPECT_EQ(result.out, "") << args[0];
   }
+  EXPECT_FALSE(std::filesystem::exists(tmp.File("new")));
 }
 
 // Keeps the table above complete: a new subcommand needs its wrong call.
 TEST(Subcommands, EverySubcommandHasAWrongCallAbove) {
-  std::set<std::string> covered;
-  std::set<std::string> labware;
+  std::set<std::string> covered, labware;
   for (const UsageCall& call : UsageCalls()) {
     covered.insert(call.args[0]);
     if (call.args[0] == "labware" && call.args.size() > 1) labware.insert(call.args[1]);
   }
-  std::istringstream overview(RunTool({"--help"}).out);
-  bool inList = false;
-  int listed = 0;
-  for (std::string line; std::getline(overview, line);) {
-    if (line == "commands:") {
-      inList = true;
-    } else if (inList && line.starts_with("  ") && line.size() > 2 && line[2] != ' ') {
-      const std::string name = line.substr(2, line.find(' ', 2) - 2);
-      EXPECT_TRUE(covered.contains(name)) << name;
-      ++listed;
-    }
-  }
-  EXPECT_GE(listed, 12);
+  const std::vector<std::string> listed = ListedCommands();
+  EXPECT_GE(listed.size(), 12u);
+  for (const std::string& name : listed) EXPECT_TRUE(covered.contains(name)) << name;
   EXPECT_EQ(labware, (std::set<std::string>{"list", "show", "refresh", "import", "export"}));
 }
 
@@ -105,34 +95,26 @@ TEST_F(BesideTheDatabase, APlateFileThatIsMissingOrNoPlateFileImportsNothing) {
   const std::string fresh = tmp_.File("fresh.db");
   ASSERT_EQ(RunTool({"create", fresh}).exit, 0);
   const long long plates = QueryNumber(fresh, "SELECT count(*) FROM wellplatedef");
-
-  const std::string missing = tmp_.File("missing.xml");
+  const std::string missing = tmp_.File("missing.xml"), notXml = tmp_.File("plates.xml");
   const ToolResult gone = RunTool({"labware", "import", fresh, missing});
-  EXPECT_EQ(gone.exit, 1);
-  EXPECT_NE(gone.err.find(missing), std::string::npos) << gone.err;
+  ExpectFails(gone, 1, missing);
   EXPECT_NE(gone.err.find("no such file"), std::string::npos) << gone.err;
-
-  const std::string notXml = tmp_.File("plates.xml");
   std::ofstream(notXml) << "<Wellplates><unclosed";
-  const ToolResult broken = RunTool({"labware", "import", fresh, notXml});
-  EXPECT_EQ(broken.exit, 1);
-  EXPECT_NE(broken.err.find(notXml), std::string::npos) << broken.err;
+  ExpectFails(RunTool({"labware", "import", fresh, notXml}), 1, notXml);
   EXPECT_EQ(QueryNumber(fresh, "SELECT count(*) FROM wellplatedef"), plates);
   EXPECT_EQ(ReadFile(notXml), "<Wellplates><unclosed");
 }
 
+// The thumbnail database makes again whatever is not one of its version; the
+// tool must not hand it the project database or a user's file.
 TEST_F(BesideTheDatabase, AThumbnailCacheThatIsNoThumbnailDatabaseIsLeftAlone) {
-  // The thumbnail database makes again whatever is not one of its version;
-  // the tool must not hand it the project database or a user's file.
-  const std::string notes = tmp_.File("notes.txt");
+  const std::string notes = tmp_.File("notes.txt"), copy = tmp_.File("copy.db");
   std::ofstream(notes) << "my notes";
-  const std::string copy = tmp_.File("copy.db");
   std::filesystem::copy_file(demo_.database, copy);
   const std::string before = ReadFile(copy);
   for (const std::string& cache : {notes, copy}) {
     const ToolResult result = RunTool({"thumbs", demo_.database, "1", "--cache", cache});
-    EXPECT_EQ(result.exit, 1) << cache;
-    EXPECT_NE(result.err.find(cache), std::string::npos) << result.err;
+    ExpectFails(result, 1, cache);
     EXPECT_NE(result.err.find("not a thumbnail database"), std::string::npos) << result.err;
   }
   EXPECT_EQ(ReadFile(notes), "my notes");
@@ -148,32 +130,30 @@ TEST_F(BesideTheDatabase, AThumbnailCacheThatIsNoThumbnailDatabaseIsLeftAlone) {
 }
 
 TEST_F(BesideTheDatabase, OutputsThatCannotBeWrittenAreNamed) {
-  const std::string nowhere = tmp_.File("no folder/out");
-  const ToolResult xml = RunTool({"labware", "export", demo_.database, nowhere + ".xml"});
-  EXPECT_EQ(xml.exit, 1);
-  EXPECT_NE(xml.err.find(nowhere + ".xml"), std::string::npos) << xml.err;
-  const ToolResult png = RunTool({"labware", "show", demo_.database,
-                                  "3ec602441e234546ad6c917172441998", "--png", nowhere + ".png"});
-  EXPECT_EQ(png.exit, 1);
-  EXPECT_NE(png.err.find(nowhere + ".png"), std::string::npos) << png.err;
-  const ToolResult sheet = RunTool({"thumbs", demo_.database, "1", "--cache",
-                                    tmp_.File("thumbs.db"), "--sheet", nowhere + ".png"});
-  EXPECT_EQ(sheet.exit, 1);
-  EXPECT_NE(sheet.err.find(nowhere + ".png"), std::string::npos) << sheet.err;
+  const std::string xml = tmp_.File("no folder/out.xml"), png = tmp_.File("no folder/out.png");
+  ExpectFails(RunTool({"labware", "export", demo_.database, xml}), 1, xml);
+  ExpectFails(RunTool({"labware", "show", demo_.database, "3ec602441e234546ad6c917172441998",
+                       "--png", png}),
+              1, png);
+  ExpectFails(
+      RunTool({"thumbs", demo_.database, "1", "--cache", tmp_.File("thumbs.db"), "--sheet", png}),
+      1, png);
+  ExpectFails(
+      RunTool({"plate-map", demo_.database, "1", "--property", "Nuclei count", "--out", png}), 1,
+      png);
   EXPECT_FALSE(std::filesystem::exists(tmp_.File("no folder")));
 }
 
 TEST_F(BesideTheDatabase, RowsThatDoNotExistAreNamed) {
-  const ToolResult project = RunTool({"runs", demo_.database, "--project", "99"});
-  EXPECT_EQ(project.exit, 1);
-  EXPECT_NE(project.err.find("99"), std::string::npos) << project.err;
-  const ToolResult run = RunTool({"thumbs", demo_.database, "99", "--cache", tmp_.File("t.db")});
-  EXPECT_EQ(run.exit, 1);
-  EXPECT_NE(run.err.find("no run '99'"), std::string::npos) << run.err;
-  const ToolResult uuid =
-      RunTool({"labware", "show", demo_.database, "00000000000000000000000000000000"});
-  EXPECT_EQ(uuid.exit, 1);
-  EXPECT_NE(uuid.err.find("00000000000000000000000000000000"), std::string::npos) << uuid.err;
+  const std::string none = "00000000000000000000000000000000";
+  ExpectFails(RunTool({"runs", demo_.database, "--project", "99"}), 1, "99");
+  ExpectFails(RunTool({"thumbs", demo_.database, "99", "--cache", tmp_.File("t.db")}), 1,
+              "no run '99'");
+  ExpectFails(RunTool({"plate-map", demo_.database, "99", "--property", "Nuclei count", "--out",
+                       tmp_.File("x.png")}),
+              1, "no run '99'");
+  ExpectFails(RunTool({"labware", "show", demo_.database, none}), 1, none);
+  EXPECT_FALSE(std::filesystem::exists(tmp_.File("x.png")));
 }
 
 TEST_F(BesideTheDatabase, OptionsTakeTheirValueEitherWayAndASearchMayStartWithADash) {

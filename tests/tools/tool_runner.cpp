@@ -1,6 +1,7 @@
 #include "tools/tool_runner.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,6 +18,25 @@ std::string ReadFile(const std::string& path) {
   std::stringstream text;
   text << in.rdbuf();
   return text.str();
+}
+
+std::vector<std::string> ListedCommands() {
+  std::vector<std::string> names;
+  std::istringstream lines(RunTool({"--help"}).out);
+  bool inList = false;
+  for (std::string line; std::getline(lines, line);) {
+    if (line == "commands:") {
+      inList = true;
+    } else if (inList && line.starts_with("  ") && line.size() > 2 && line[2] != ' ') {
+      names.push_back(line.substr(2, line.find(' ', 2) - 2));
+    }
+  }
+  return names;
+}
+
+void ExpectFails(const ToolResult& result, int exit, const std::string& says) {
+  EXPECT_EQ(result.exit, exit) << result.err;
+  EXPECT_NE(result.err.find(says), std::string::npos) << says << " not in: " << result.err;
 }
 
 ToolResult RunTool(const std::vector<std::string>& args,

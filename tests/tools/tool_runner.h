@@ -22,4 +22,10 @@ ToolResult RunTool(const std::vector<std::string>& args,
 // The whole content of a file; empty when it cannot be read.
 std::string ReadFile(const std::string& path);
 
+// The subcommand names of `projectdb --help`, in its order.
+std::vector<std::string> ListedCommands();
+
+// The run ended with exit status exit, and its stderr says says.
+void ExpectFails(const ToolResult& result, int exit, const std::string& says);
+
 }  // namespace qe::test
