@@ -15,16 +15,10 @@
 namespace qe::test {
 namespace {
 
-class CHandle {
- public:
-  explicit CHandle(const std::string& path) : handle_(QeProjectDb_Db_Connect(Wide(path))) {}
-  ~CHandle() { QeProjectDb_Db_Disconnect(handle_); }
-  CHandle(const CHandle&) = delete;
-  CHandle& operator=(const CHandle&) = delete;
-  uint32_t Get() const { return handle_; }
-
- private:
-  uint32_t handle_;
+// A connection handle, disconnected at the end of the scope.
+struct SHandle {
+  uint32_t h;
+  ~SHandle() { QeProjectDb_Db_Disconnect(h); }
 };
 
 using UpgradedFileRecords = UpgradeFixture;
@@ -32,47 +26,44 @@ using UpgradedFileRecords = UpgradeFixture;
 TEST_F(UpgradedFileRecords, OldRowsReadAndNewRunsWithFramesGoIn) {
   const std::string path = Build(10);
   ASSERT_EQ(QeProjectDb_Db_Upgrade(Wide(path), nullptr), 0);
-  CHandle handle(path);
-  ASSERT_NE(handle.Get(), 0u);
+  const SHandle handle{QeProjectDb_Db_Connect(Wide(path))};
+  const uint32_t h = handle.h;
+  ASSERT_NE(h, 0u);
 
   SQeProjectDbRow_jobrun old;
-  ASSERT_EQ(QeProjectDb_Jobrun_GetOne(handle.Get(), 2, old), 0);
+  ASSERT_EQ(QeProjectDb_Jobrun_GetOne(h, 2, old), 0);
   EXPECT_EQ(old.wszName.str(), FixtureText(L"jobrun", L"wszName", 2));
   EXPECT_EQ(old.wszFolderName.str(), FixtureRunFolder(2));
   EXPECT_EQ(old.iJobprogramKeyRef, 2);
   EXPECT_EQ(old.dFTime, FixtureTime(2));
 
-  const CQeStringW projectFolder =
-      QeProjectDb_Proj_MakeAbsPath(handle.Get(), FixtureProjectFolder(1).c_str());
+  const CQeStringW projectFolder = QeProjectDb_Proj_MakeAbsPath(h, FixtureProjectFolder(1).c_str());
   std::filesystem::create_directories(projectFolder.ToUtf8());
   SQeProjectDbRow_jobrun run;
   CQeStringW runFolder;
-  ASSERT_EQ(QeProjectDb_Jobrun_Insert(handle.Get(), 1, projectFolder, 1, 1, 0, L"After upgrade",
+  ASSERT_EQ(QeProjectDb_Jobrun_Insert(h, 1, projectFolder, 1, 1, 0, L"After upgrade",
                                       L"O'Brien 5% µm", &run, &runFolder),
             0);
   EXPECT_GT(run.iKey, kFixtureRows);
   EXPECT_TRUE(std::filesystem::is_directory(runFolder.ToUtf8()));
 
   int64_t file = 0;
-  ASSERT_EQ(
-      QeProjectDb_File_Insert(handle.Get(), run.iKey, L"frames.tif", 64, 48, 1, 1, 16, 2, &file),
-      0);
+  ASSERT_EQ(QeProjectDb_File_Insert(h, run.iKey, L"frames.tif", 64, 48, 1, 1, 16, 2, &file), 0);
   int64_t frames[2] = {};
   for (int i = 0; i < 2; ++i) {
-    ASSERT_EQ(QeProjectDb_Frame_Insert(handle.Get(), run.iKey, 1, i, FixtureTime(10 + i), file, i,
-                                       &frames[i]),
+    ASSERT_EQ(QeProjectDb_Frame_Insert(h, run.iKey, 1, i, FixtureTime(10 + i), file, i, &frames[i]),
               0);
   }
   // The frame index is unique per run in the upgraded table as in a new one.
   int64_t again = 0;
-  EXPECT_EQ(QeProjectDb_Frame_Insert(handle.Get(), run.iKey, 1, 1, 0.0, file, 1, &again), 19);
+  EXPECT_EQ(QeProjectDb_Frame_Insert(h, run.iKey, 1, 1, 0.0, file, 1, &again), 19);
 
   SQeProjectDbRow_jobrun stored;
-  ASSERT_EQ(QeProjectDb_Jobrun_GetOne(handle.Get(), run.iKey, stored), 0);
+  ASSERT_EQ(QeProjectDb_Jobrun_GetOne(h, run.iKey, stored), 0);
   EXPECT_EQ(stored.wszName.str(), L"After upgrade");
   EXPECT_EQ(stored.wszDesc.str(), L"O'Brien 5% µm");
   SQeProjectDbRow_file storedFile;
-  ASSERT_EQ(QeProjectDb_File_GetOne(handle.Get(), file, storedFile), 0);
+  ASSERT_EQ(QeProjectDb_File_GetOne(h, file, storedFile), 0);
   EXPECT_EQ(storedFile.iJobrunKeyRef, run.iKey);
   EXPECT_EQ(storedFile.iFrameCount, 2);
 
