@@ -139,12 +139,16 @@ std::vector<CQeStringW> ThumbRuns(Ctx& c) {
   return ReadTexts(c.ThumbPath(), "SELECT wszJobrunUuid FROM jobrunuuid ORDER BY iKey");
 }
 
-void StoreFixtureThumb(Ctx& c) {
+// Stores a thumbnail of frame 0 of run uuid straight into the database.
+int StoreThumb(Ctx& c, const CQeStringW& uuid, const CQeByteArray& data = CQeByteArray()) {
   sqlite3* db = c.Thumbs().DbOpenConnection();
-  ASSERT_NE(db, nullptr);
-  CQeProjectThumb::StoreThumbDataToDb(db, L"fixture-run", 0, 0, 128, -9, 1.0, CQeByteArray());
+  EXPECT_NE(db, nullptr);
+  const int status = CQeProjectThumb::StoreThumbDataToDb(db, uuid, 0, 0, 128, -9, 1.0, data);
   CQeProjectThumbDb::DbCloseConnection(db);
+  return status;
 }
+
+void StoreFixtureThumb(Ctx& c) { StoreThumb(c, L"fixture-run"); }
 
 // Posts a request for frame 0 of a JPEG named by a text, for a run whose
 // uuid is a text; the callback gets the request with both texts as given.
@@ -172,10 +176,7 @@ void Post(Ctx& c, bool preview) {
 template <typename Clear>
 void ClearRun(Ctx& c, Clear clear) {
   const CQeStringW uuid = c.T(0);
-  sqlite3* db = c.Thumbs().DbOpenConnection();
-  ASSERT_NE(db, nullptr);
-  CQeProjectThumb::StoreThumbDataToDb(db, uuid, 0, 0, 128, -9, 1.0, CQeByteArray());
-  CQeProjectThumbDb::DbCloseConnection(db);
+  StoreThumb(c, uuid);
   c.MayAdd({"thumbs.jobrunuuid", "thumbs.frame"});
   c.Ok(clear(c.Thumbs(), uuid));
   for (const CQeStringW& run : ThumbRuns(c)) {

@@ -83,24 +83,31 @@ std::vector<SHostileText> MakeTexts() {
   return texts;
 }
 
+// A value as its type and bytes (a number exactly, not as SQLite prints it).
 std::string ColumnText(sqlite3_stmt* stmt, int column) {
-  switch (sqlite3_column_type(stmt, column)) {
-    case SQLITE_NULL:
-      return "N";
-    case SQLITE_INTEGER:
-      return "I" + std::to_string(sqlite3_column_int64(stmt, column));
-    case SQLITE_FLOAT: {
-      char buffer[40];
-      snprintf(buffer, sizeof buffer, "F%.17g", sqlite3_column_double(stmt, column));
-      return buffer;
-    }
-    case SQLITE_TEXT:
-      return "T" + std::string(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)),
-                               sqlite3_column_bytes(stmt, column));
-    default:
-      return "B" + std::string(static_cast<const char*>(sqlite3_column_blob(stmt, column)),
-                               sqlite3_column_bytes(stmt, column));
+  const int type = sqlite3_column_type(stmt, column);
+  if (type == SQLITE_FLOAT) {
+    char number[40];
+    snprintf(number, sizeof number, "F%.17g", sqlite3_column_double(stmt, column));
+    return number;
   }
+  const void* bytes =
+      type == SQLITE_TEXT ? sqlite3_column_text(stmt, column) : sqlite3_column_blob(stmt, column);
+  return std::to_string(type) + std::string(bytes ? static_cast<const char*>(bytes) : "",
+                                            sqlite3_column_bytes(stmt, column));
+}
+
+// What read(db) gives on a read-only connection of its own to path; an
+// empty result when the file cannot be opened.
+template <typename Read>
+auto ReadOnly(const std::string& path, Read read) {
+  sqlite3* db = nullptr;
+  decltype(read(db)) out{};
+  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    out = read(db);
+  }
+  sqlite3_close(db);
+  return out;
 }
 
 std::string Short(const std::string& text) {
@@ -153,16 +160,6 @@ Snapshot TakeSnapshot(sqlite3* db) {
   return out;
 }
 
-Snapshot TakeSnapshot(const std::string& path) {
-  sqlite3* db = nullptr;
-  Snapshot out;
-  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-    out = TakeSnapshot(db);
-  }
-  sqlite3_close(db);
-  return out;
-}
-
 }  // namespace
 
 const std::vector<SHostileText>& HostileTexts() {
@@ -196,28 +193,14 @@ std::vector<CQeStringW> ReadTexts(sqlite3* db, const std::string& sql) {
 }
 
 std::vector<CQeStringW> ReadTexts(const std::string& path, const std::string& sql) {
-  sqlite3* db = nullptr;
-  std::vector<CQeStringW> out;
-  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-    out = ReadTexts(db, sql);
-  }
-  sqlite3_close(db);
-  return out;
+  return ReadOnly(path, [&](sqlite3* db) { return ReadTexts(db, sql); });
 }
 
 std::string FileDigest(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return "missing";
-  uint64_t hash = 14695981039346656037ull;
-  uint64_t size = 0;
-  char buffer[65536];
-  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-    for (std::streamsize i = 0; i < in.gcount(); ++i) {
-      hash = (hash ^ static_cast<unsigned char>(buffer[i])) * 1099511628211ull;
-    }
-    size += static_cast<uint64_t>(in.gcount());
-  }
-  return std::to_string(size) + ":" + std::to_string(hash);
+  std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  return std::to_string(bytes.size()) + ":" + std::to_string(std::hash<std::string>{}(bytes));
 }
 
 // ---- Ctx ----
@@ -395,7 +378,8 @@ void Ctx::Call(const std::function<void(Ctx&)>& run, const std::wstring& hostile
 Ctx::Snapshot Ctx::SnapshotAll() {
   Snapshot all = TakeSnapshot(Db());
   if (thumbs_) {
-    for (auto& [table, rows] : TakeSnapshot(ThumbPath())) all["thumbs." + table] = rows;
+    const Snapshot thumbs = ReadOnly(ThumbPath(), [](sqlite3* db) { return TakeSnapshot(db); });
+    for (auto& [table, rows] : thumbs) all["thumbs." + table] = rows;
   }
   return all;
 }

@@ -57,7 +57,7 @@ int LogConfigResult();
 std::vector<CQeStringW> ReadTexts(sqlite3* db, const std::string& sql);
 std::vector<CQeStringW> ReadTexts(const std::string& path, const std::string& sql);
 
-// The file's size and a 64-bit FNV-1a hash of its bytes, enough to tell
+// The file's size and a 64-bit hash of its bytes, enough to tell
 // whether a call changed it; "missing" when there is no such file.
 std::string FileDigest(const std::string& path);
 
