@@ -148,32 +148,23 @@ TEST(Conventions, WritersWorkOnANewDatabaseAndNameFilesTheyCannotUse) {
 TEST(Conventions, ListingsPrintJsonThatParses) {
   const DemoRun& demo = SharedDemo();
   ASSERT_EQ(demo.result.exit, 0) << demo.result.err;
-  const ToolResult projects = RunTool({"projects", demo.database, "--json"});
-  ASSERT_EQ(projects.exit, 0) << projects.err;
-  const nlohmann::json p = nlohmann::json::parse(projects.out);
+  const nlohmann::json p = RunJson({"projects", demo.database, "--json"});
   ASSERT_EQ(p.size(), 1u);
   EXPECT_EQ(p[0]["name"], "Demo screen");
   EXPECT_EQ(p[0]["frames"], 768);
 
-  const ToolResult runs = RunTool({"runs", demo.database, "--json"});
-  ASSERT_EQ(runs.exit, 0) << runs.err;
-  const nlohmann::json r = nlohmann::json::parse(runs.out);
+  const nlohmann::json r = RunJson({"runs", demo.database, "--json"});
   ASSERT_EQ(r.size(), 1u);
   EXPECT_EQ(r[0]["files"], 96);
   EXPECT_EQ(r[0]["frames"], 768);
   EXPECT_GT(r[0]["finishedJdn"].get<double>(), r[0]["startedJdn"].get<double>());
 
-  const ToolResult search = RunTool({"search", demo.database, "label:positive", "--json"});
-  ASSERT_EQ(search.exit, 0) << search.err;
-  const nlohmann::json found = nlohmann::json::parse(search.out);
+  const nlohmann::json found = RunJson({"search", demo.database, "label:positive", "--json"});
   ASSERT_EQ(found.size(), 1u);
   EXPECT_EQ(found[0]["runName"], "Nuclei screen plate 1");
-  EXPECT_EQ(nlohmann::json::parse(RunTool({"search", demo.database, "label:none", "--json"}).out),
-            nlohmann::json::array());
+  EXPECT_EQ(RunJson({"search", demo.database, "label:none", "--json"}), nlohmann::json::array());
 
-  const ToolResult labware = RunTool({"labware", "list", demo.database, "--json"});
-  ASSERT_EQ(labware.exit, 0) << labware.err;
-  const nlohmann::json stored = nlohmann::json::parse(labware.out);
+  const nlohmann::json stored = RunJson({"labware", "list", demo.database, "--json"});
   EXPECT_GT(stored["labware"].size(), 500u);
   EXPECT_EQ(stored["catalogueVersions"]["plate"], 6);
 }
@@ -182,9 +173,9 @@ TEST(Conventions, TimesFollowTheUsersLocale) {
   const DemoRun& demo = SharedDemo();
   ASSERT_EQ(demo.result.exit, 0) << demo.result.err;
   auto started = [&](const char* locale) {
-    const ToolResult runs =
-        RunTool({"runs", demo.database, "--json"}, {{"LC_ALL", locale}, {"TZ", "UTC"}});
-    return nlohmann::json::parse(runs.out)[0]["started"].get<std::string>();
+    const nlohmann::json runs =
+        RunJson({"runs", demo.database, "--json"}, 0, {{"LC_ALL", locale}, {"TZ", "UTC"}});
+    return runs[0]["started"].get<std::string>();
   };
   const std::string english = started("en_US.UTF-8");
   const std::string german = started("de_DE.UTF-8");

@@ -142,10 +142,9 @@ TEST_F(Demo, ThePicturesAreValidAndTheMapsShowAPattern) {
   }
   // Wells differ: many colours on the map, not one.
   TempDir tmp;
-  const ToolResult map = RunTool({"plate-map", demo_.database, "1", "--property", "Positive cells",
-                                  "--out", tmp.File("check.png"), "--json"});
-  ASSERT_EQ(map.exit, 0) << map.err;
-  const nlohmann::json numbers = nlohmann::json::parse(map.out);
+  const nlohmann::json numbers =
+      RunJson({"plate-map", demo_.database, "1", "--property", "Positive cells", "--out",
+               tmp.File("check.png"), "--json"});
   std::set<double> means;
   for (const auto& well : numbers["wells"]) means.insert(well["mean"].get<double>());
   EXPECT_GT(means.size(), 10u);

@@ -56,9 +56,7 @@ TEST_F(Info, JsonDescribesAUsableFile) {
 }
 
 TEST_F(Info, AnOlderFileIsUsableAndANewerOneIsNot) {
-  const ToolResult older = RunTool({"info", "--json", CopyAtVersion("older.db", 70)});
-  EXPECT_EQ(older.exit, 0) << older.err;
-  const nlohmann::json o = nlohmann::json::parse(older.out);
+  const nlohmann::json o = RunJson({"info", "--json", CopyAtVersion("older.db", 70)});
   EXPECT_EQ(o["usable"], true);
   EXPECT_EQ(o["schemaVersion"], 70);
   EXPECT_EQ(o["schemaVersionState"], "older");
@@ -85,9 +83,7 @@ TEST_F(Info, JsonOfAFileThatCannotBeUsedSaysWhy) {
 
   const std::string corrupt = tmp_.File("corrupt.db");
   std::ofstream(corrupt, std::ios::binary) << "SQLite format 3" << std::string(4096, '\x01');
-  const ToolResult damaged = RunTool({"info", corrupt, "--json"});
-  EXPECT_EQ(damaged.exit, 1);
-  const nlohmann::json d = nlohmann::json::parse(damaged.out);
+  const nlohmann::json d = RunJson({"info", corrupt, "--json"}, 1);
   EXPECT_EQ(d["usable"], false);
   EXPECT_NE(d["problem"].get<std::string>().find("not a project database"), std::string::npos) << d;
 }

@@ -42,9 +42,8 @@ bool ReadPng(const std::string& file, CQePicBufOwner& picture) {
 
 TEST_F(PlateMap, WritesAPictureOfTheSizeItReportsWithEveryWell) {
   const std::string out = tmp_.File("nuclei.png");
-  const ToolResult result = Map({"1", "--property", "nuclei COUNT", "--out", out, "--json"});
-  ASSERT_EQ(result.exit, 0) << result.err;
-  const nlohmann::json numbers = nlohmann::json::parse(result.out);
+  const nlohmann::json numbers = RunJson(
+      {"plate-map", demo_.database, "1", "--property", "nuclei COUNT", "--out", out, "--json"});
   EXPECT_EQ(numbers["property"]["name"], "Nuclei count");
   EXPECT_EQ(numbers["plate"]["wells"], 96);
   EXPECT_EQ(numbers["wellsWithData"], 96);
@@ -72,8 +71,7 @@ TEST_F(PlateMap, TheTextSummaryNamesTheExtremes) {
 }
 
 TEST_F(PlateMap, TheRunCanBeNamedByItsUuid) {
-  const ToolResult runs = RunTool({"runs", demo_.database, "--json"});
-  const std::string uuid = nlohmann::json::parse(runs.out)[0]["uuid"];
+  const std::string uuid = RunJson({"runs", demo_.database, "--json"})[0]["uuid"];
   const ToolResult result =
       Map({uuid, "--property", "Positive cells", "--set", "Cells", "--out", tmp_.File("p.png")});
   EXPECT_EQ(result.exit, 0) << result.err;
@@ -97,10 +95,8 @@ TEST_F(PlateMap, WellsWithoutValuesAreLeftOutAndDrawnEmpty) {
               "framewellinfo fw JOIN wellinfo w ON w.iKey=fw.iWellinfoKeyRef WHERE "
               "w.iWellIndex % 7 = 3);");
   const std::string out = tmp_.File("gaps.png");
-  const ToolResult result =
-      RunTool({"plate-map", copy, "1", "--property", "Nuclei count", "--out", out, "--json"});
-  ASSERT_EQ(result.exit, 0) << result.err;
-  const nlohmann::json numbers = nlohmann::json::parse(result.out);
+  const nlohmann::json numbers =
+      RunJson({"plate-map", copy, "1", "--property", "Nuclei count", "--out", out, "--json"});
   EXPECT_EQ(numbers["wellsWithData"], 82);
   for (const auto& well : numbers["wells"]) EXPECT_NE(well["index"].get<int>() % 7, 3);
   CQePicBufOwner picture;

@@ -34,6 +34,15 @@ std::vector<std::string> ListedCommands() {
   return names;
 }
 
+nlohmann::json RunJson(const std::vector<std::string>& args, int exit,
+                       const std::map<std::string, std::string>& env) {
+  const ToolResult result = RunTool(args, env);
+  EXPECT_EQ(result.exit, exit) << result.err;
+  const nlohmann::json json = nlohmann::json::parse(result.out, nullptr, false);
+  EXPECT_FALSE(json.is_discarded()) << result.out;
+  return json;
+}
+
 void ExpectFails(const ToolResult& result, int exit, const std::string& says) {
   EXPECT_EQ(result.exit, exit) << result.err;
   EXPECT_NE(result.err.find(says), std::string::npos) << says << " not in: " << result.err;

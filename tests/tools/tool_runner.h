@@ -2,6 +2,7 @@
 #pragma once
 
 #include <map>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,10 @@ struct ToolResult {
 // empty value removes a variable).
 ToolResult RunTool(const std::vector<std::string>& args,
                    const std::map<std::string, std::string>& env = {});
+
+// Runs projectdb, expects exit status exit and returns the JSON it printed.
+nlohmann::json RunJson(const std::vector<std::string>& args, int exit = 0,
+                       const std::map<std::string, std::string>& env = {});
 
 // The whole content of a file; empty when it cannot be read.
 std::string ReadFile(const std::string& path);
