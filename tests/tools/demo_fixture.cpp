@@ -76,6 +76,8 @@ long long QueryNumber(const std::string& file, const std::string& sql) {
   sqlite3* db = nullptr;
   long long value = -1;
   if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    // Tests in other processes open the shared demo database too.
+    sqlite3_busy_timeout(db, 10000);
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
         sqlite3_step(statement) == SQLITE_ROW) {
