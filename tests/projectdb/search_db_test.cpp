@@ -142,26 +142,18 @@ TEST_F(SearchDbQuery, EachFormFindsItsRunsAndNothingElse) {
   const std::pair<const wchar_t*, Keys> kCases[] = {
       {L"label:dapi", {1}}, {L"label=gfp", {1, 2}}, {L"label:\"O'Brien\"", {5}},
       {L"label:urgent", {}},  // a job definition's tag is no frame label
-      {L"quantity:area", {1}}, {L"quantity:intens*", {3}}, {L"quantity=Are", {}},
-      {L"assay:segment", {3, 5}}, {L"assay=\"Nuclei segmentation\"", {3}},
-      {L"plate:BC-002", {4}}, {L"plate=\"Plate A\"", {3}},
+      {L"quantity:intens*", {3}}, {L"quantity=Are", {}}, {L"assay:segment", {3, 5}},
       {L"plate:B", {3, 4}},  // "Plate B", and "BC-001" as barcode
-      {L"keyword:urgent", {3, 4}}, {L"keyword:dapi", {}},
+      {L"keyword:urgent", {3, 4}},
       {L"keyword:archived", {}},  // a tag of a project alone does not count
-      {L"job:run*", {1, 2}}, {L"job:cell", {1, 2}}, {L"job=\"Bob's run\"", {5}},
-      {L"job:O'Neil", {5}}, {L"job:\"screen run ?\"", {3, 4}}, {L"job=run", {}},
+      {L"job:run*", {1, 2}}, {L"job=\"Bob's run\"", {5}}, {L"job:\"screen run ?\"", {3, 4}},
       // Plain words search every kind of name.
-      {L"alpha", {1}}, {L"segment", {3, 5}}, {L"dapi bc-001", {1, 3}}, {L"O'Brien", {5}},
-      {L"intensity", {3}}, {L"urgent", {3, 4}},
+      {L"dapi bc-001", {1, 3}}, {L"intensity", {3}}, {L"urgent", {3, 4}},
       // Operators combine left to right: (gfp + nuclei) - dapi.
-      {L"label:gfp job:beta", {2}}, {L"label:dapi +plate:BC-002", {1, 4}},
-      {L"label:gfp -label:dapi", {2}}, {L"label:gfp +assay:nuclei -label:dapi", {2, 3}},
-      {L"screen -plate:BC-001", {4}},
+      {L"label:gfp job:beta", {2}}, {L"label:gfp +assay:nuclei -label:dapi", {2, 3}},
       // Dates compare the job definition's and the run's times.
-      {L"date:2.3.2024", {1}}, {L"date=2024-03-05", {2}}, {L"date:1.4.2024", {3, 4}},
-      {L"date<2.3.2024", {1, 2}}, {L"date>1.5.2024", {5}}, {L"date>3.5.2024 9:00", {5}},
-      {L"date>3.5.2024 11:00", {}}, {L"label:gfp date<3.3.2024", {1, 2}},
-      {L"job:alpha +date:3.5.2024", {1, 5}},
+      {L"date:2.3.2024", {1}}, {L"date:1.4.2024", {3, 4}}, {L"date<2.3.2024", {1, 2}},
+      {L"date>3.5.2024 9:00", {5}}, {L"date>3.5.2024 11:00", {}},
   };
   // clang-format on
   for (const auto& [text, runs] : kCases) {
@@ -180,7 +172,6 @@ TEST_F(SearchDbQuery, FirstAndLastOrderAndLimitTheWholeCompoundByTime) {
   EXPECT_EQ(last_.times, (std::vector<double>{mar2noon_, mar5_, apr1_}));
   EXPECT_EQ(Runs(L"label:gfp +assay:segment last:1", false), Keys({5}));
   EXPECT_EQ(Runs(L"label:gfp +assay:segment first:10", false), Keys({1, 2, 3, 5}));
-  EXPECT_EQ(Runs(L"screen last=1", false), Keys({3}));
 }
 
 }  // namespace
