@@ -1,9 +1,7 @@
-// The queue master: registration, the growth rule, stopping, joining,
-// workers removing themselves, and the holder.
+// The seven worker kinds one step at a time, and the queue master: the
+// growth rule, joining, a worker that fails to start, and the holder.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
 #include <vector>
 
 #include "queue/queue_fixtures.h"
@@ -15,16 +13,35 @@ using qe::test::TestItem;
 
 namespace {
 
-// Hands out processing-and-removing workers with idle timeout 0.
-struct ZeroTimeoutFactory : IQeParallelProcessingQueueThreadFactory {
-  CQeRefCountPtr<IQeParallelProcessingQueueThread> CreateQueueThread(
-      IQeParallelProcessingQueue* source, IQeParallelProcessingQueue* destination, int) override {
-    created.fetch_add(1);
-    return CQeQThreadOutOfOrderProcessingAndRemoving::s_sFactory.CreateQueueThread(source,
-                                                                                   destination, 0);
-  }
-  std::atomic<int> created{0};
+enum class After { kInPlace, kMoved, kRemoved };
+
+const struct KindCase {
+  IQeParallelProcessingQueueThreadFactory* factory;
+  const char* name;
+  bool frontOnly;
+  bool processes;
+  After after;
+} kKinds[] = {
+    {&CQeQThreadInOrderProcessing::s_sFactory, "InOrderP", true, true, After::kInPlace},
+    {&CQeQThreadOutOfOrderProcessing::s_sFactory, "OutOfOrderP", false, true, After::kInPlace},
+    {&CQeQThreadInOrderTransporting::s_sFactory, "InOrderT", true, false, After::kMoved},
+    {&CQeQThreadOutOfOrderTransporting::s_sFactory, "OutOfOrderT", false, false, After::kMoved},
+    {&CQeQThreadInOrderProcessingAndTransporting::s_sFactory, "InOrderPT", true, true,
+     After::kMoved},
+    {&CQeQThreadOutOfOrderProcessingAndTransporting::s_sFactory, "OutOfOrderPT", false, true,
+     After::kMoved},
+    {&CQeQThreadOutOfOrderProcessingAndRemoving::s_sFactory, "OutOfOrderPR", false, true,
+     After::kRemoved},
 };
+
+// One step of a worker on this thread: a worker that is not running takes
+// at most one item and then ends.
+void RunOneStep(IQeParallelProcessingQueueThreadFactory* factory,
+                IQeParallelProcessingQueue* source, IQeParallelProcessingQueue* destination) {
+  auto worker = factory->CreateQueueThread(source, destination, 0);
+  ASSERT_TRUE(worker);
+  EXPECT_EQ(worker->Run(), nullptr);
+}
 
 // A registered queue with one factory assigned.
 CQeRefCountPtr<CQeProcessingQueue> Registered(CQeProcessingQMaster& master,
@@ -42,55 +59,35 @@ void Push(CQeProcessingQueue& queue, int count) {
 
 }  // namespace
 
-TEST(QueueMaster, RegistrationSetsTheMasterAndLookupFindsTheFirstOfAName) {
-  CQeProcessingQMaster master;
-  auto first = CQeProcessingQueue::Create(2);
-  auto second = CQeProcessingQueue::Create(2);
-  master.QueueInsert(first, L"Pipeline::Queue");
-  master.QueueInsert(second, L"Pipeline::Queue");
-  EXPECT_EQ(first->QueueMasterGet(), &master);
-  EXPECT_EQ(first->RefCount(), 2) << "registration holds a reference";
-  EXPECT_EQ(master.QueueGet(L"Pipeline::Queue").Get(), first.Get());
-  EXPECT_FALSE(master.QueueGet(L"pipeline::queue")) << "names compare exactly";
-  EXPECT_FALSE(master.QueueGet(L"Unknown"));
+TEST(QueueWorkerKinds, EachKindTakesMovesAndProcessesAsItsTableSays) {
+  for (const KindCase& kind : kKinds) {
+    SCOPED_TRACE(kind.name);
+    // Processing kinds take queued items, transporters processed ones.
+    const unsigned int takes = kind.processes ? eQItemQueued : eQItemProcessed;
+    const unsigned int other = kind.processes ? eQItemProcessed : eQItemProcessing;
+    auto source = CQeProcessingQueue::Create(8);
+    auto sink = CQeProcessingQueue::Create(8);
+    auto blocker = TestItem::Create(0);
+    auto wanted = TestItem::Create(1);
+    ASSERT_EQ(source->PushBack(blocker, other, 0), 0);
+    ASSERT_EQ(source->PushBack(wanted, takes, 0), 0);
 
-  master.QueueRemove(first);
-  EXPECT_EQ(first->QueueMasterGet(), nullptr);
-  EXPECT_EQ(first->RefCount(), 1);
-  EXPECT_EQ(master.QueueGet(L"Pipeline::Queue").Get(), second.Get());
-  master.QueueRemove(first);  // no longer registered: nothing happens
-  master.QueueRemove(nullptr);
-  EXPECT_EQ(second->QueueMasterGet(), &master);
-}
-
-TEST(QueueMaster, DestroyedMasterReleasesItsQueuesWithoutStoppingAnything) {
-  auto queue = CQeProcessingQueue::Create(2);
-  {
-    CQeProcessingQMaster master;
-    master.QueueInsert(queue, L"q");
+    RunOneStep(kind.factory, source.Get(), sink.Get());
+    if (kind.frontOnly) {
+      EXPECT_EQ(wanted->processCount.load(), 0) << "a front-only kind does not look past the front";
+      EXPECT_EQ(wanted->State(), takes);
+      source->SetState(blocker.Get(), nullptr, other, true);
+      RunOneStep(kind.factory, source.Get(), sink.Get());
+    }
+    EXPECT_EQ(blocker->processCount.load(), 0);
+    EXPECT_EQ(wanted->processCount.load(), kind.processes ? 1 : 0);
+    const unsigned int left = kind.frontOnly ? 0u : 1u;  // the blocker, if still there
+    EXPECT_EQ(source->Size(), left + (kind.after == After::kInPlace ? 1u : 0u));
+    EXPECT_EQ(wanted->RefCount(), kind.after == After::kRemoved ? 1 : 2);
+    EXPECT_EQ(wanted->State(), kind.after == After::kMoved ? eQItemQueued : eQItemProcessed);
+    EXPECT_EQ(qe::test::Drain(*sink, eQItemQueued),
+              kind.after == After::kMoved ? std::vector<int>{1} : std::vector<int>{});
   }
-  EXPECT_EQ(queue->RefCount(), 1);
-  EXPECT_EQ(queue->QueueMasterGet(), nullptr);
-  EXPECT_EQ(queue->PushBack(TestItem::Create(1), eQItemQueued, 0), 0);
-}
-
-TEST(QueueMaster, UnregisteredQueuesAndGrowthToZeroStartNothing) {
-  CQeProcessingQMaster master;
-  IdleWorkerFactory factory;
-  auto queue = CQeProcessingQueue::Create(4);
-  master.ThreadFactoryAssign(&factory, 4, queue, nullptr);  // not registered yet: ignored
-  master.QueueStopAllThreads(queue);
-  master.QueueJoinAllThreads(queue);
-  master.QueueWaitUntilEmpty(queue);
-  EXPECT_EQ(queue->Counters().itemPushedSignals, 0u) << "nothing was broadcast";
-  master.QueueInsert(queue, L"q");
-  Push(*queue, 1);
-  EXPECT_EQ(factory.created.load(), 0);
-  master.ThreadFactoryAssign(&factory, 4, queue, nullptr);
-  EXPECT_EQ(factory.created.load(), 0) << "assigning starts nothing";
-  master.QueueGrowing(queue.Get(), 0);
-  EXPECT_EQ(factory.created.load(), 0);
-  ASSERT_TRUE(ShutDown(master, queue));
 }
 
 TEST(QueueMaster, EachPushStartsAtMostOneWorkerPerFactoryEntryWithinItsLimit) {
@@ -107,66 +104,14 @@ TEST(QueueMaster, EachPushStartsAtMostOneWorkerPerFactoryEntryWithinItsLimit) {
     EXPECT_EQ(master.QueueCountThreads(queue.Get()),
               static_cast<unsigned int>(expectedA[push] + expectedB[push]));
   }
+  // Each later worker of an entry gets a shorter idle timeout: 30 / live workers.
+  EXPECT_EQ(factoryA.Timeouts(), (std::vector<int>{30, 30}));
+  EXPECT_EQ(factoryB.Timeouts(), (std::vector<int>{30, 30, 15}));
+  EXPECT_EQ(CQeProcessingQMaster::GrowthTimeout(1000), 1);
   ASSERT_TRUE(ShutDown(master, queue));
   EXPECT_TRUE(factoryA.AllDestroyed());
   EXPECT_TRUE(factoryB.AllDestroyed());
   EXPECT_EQ(factoryA.runsEnded.load() + factoryB.runsEnded.load(), 5);
-}
-
-TEST(QueueMaster, NeverMoreWorkersThanQueuedItems) {
-  CQeProcessingQMaster master;
-  IdleWorkerFactory factory;
-  auto queue = Registered(master, &factory, 10);
-  Push(*queue, 1);
-  // A duplicate reports the unchanged size, 1: no second worker.
-  struct Always : IQeParallelProcessingQueueItemPredicate {
-    bool Matches(IQeParallelProcessingQueueItem*) override { return true; }
-  } always;
-  queue->PushBackIfNotAlreadyIn(TestItem::Create(9), eQItemQueued, &always, 0);
-  // One item out, another in: still one item and one worker.
-  EXPECT_EQ(qe::test::Drain(*queue, eQItemQueued).size(), 1u);
-  Push(*queue, 1);
-  EXPECT_EQ(factory.created.load(), 1);
-  ASSERT_TRUE(ShutDown(master, queue));
-  EXPECT_TRUE(factory.AllDestroyed());
-}
-
-TEST(QueueMaster, LaterWorkersGetShorterIdleTimeouts) {
-  CQeProcessingQMaster master;
-  IdleWorkerFactory factory;
-  auto queue = Registered(master, &factory, 20);
-  Push(*queue, 20);
-  const std::vector<int> expected = {30, 30, 15, 10, 7, 6, 5, 4, 3, 3,
-                                     3,  2,  2,  2,  2, 2, 1, 1, 1, 1};
-  EXPECT_EQ(factory.Timeouts(), expected);
-  EXPECT_EQ(CQeProcessingQMaster::GrowthTimeout(1000), 1);
-  ASSERT_TRUE(ShutDown(master, queue));
-  EXPECT_TRUE(factory.AllDestroyed());
-}
-
-TEST(QueueMaster, SingleWorkerLimitHoldsAndANewWorkerFollowsAnIdleEnd) {
-  CQeProcessingQMaster master;
-  ZeroTimeoutFactory factory;
-  auto queue = Registered(master, &factory, 1);
-  std::atomic<bool> gate{false};
-  auto first = TestItem::Create(0, nullptr, &gate);
-  queue->PushBack(first, eQItemQueued, 0);
-  ASSERT_TRUE(Eventually([&] { return first->processCount.load() == 1; }));
-  for (int i = 1; i <= 5; ++i) {
-    Push(*queue, 1);
-    EXPECT_EQ(master.QueueCountThreads(queue.Get()), 1u);
-  }
-  EXPECT_EQ(factory.created.load(), 1);
-  gate = true;
-  // The worker drains the queue, finds nothing more (timeout 0) and removes itself.
-  ASSERT_TRUE(Eventually([&] { return master.QueueCountThreads(queue.Get()) == 0; }));
-  EXPECT_EQ(queue->Size(), 0u);
-  auto later = TestItem::Create(6);
-  queue->PushBack(later, eQItemQueued, 0);
-  EXPECT_EQ(factory.created.load(), 2);
-  ASSERT_TRUE(Eventually([&] { return master.QueueCountThreads(queue.Get()) == 0; }));
-  EXPECT_EQ(later->processCount.load(), 1);
-  ASSERT_TRUE(ShutDown(master, queue));
 }
 
 TEST(QueueMaster, JoinReturnsOnlyAfterEveryWorkerRemovedItself) {
@@ -201,40 +146,12 @@ TEST(QueueMasterHolder, DestructionUnregistersInInsertionOrder) {
   auto a = CQeProcessingQueue::Create(1);
   auto b = CQeProcessingQueue::Create(1);
   auto c = CQeProcessingQueue::Create(1);
-  IdleWorkerFactory factory;
   {
     CQeCQeProcessingQMasterHolder holder(&master);
     for (const auto* queue : {&a, &b, &c}) holder.QueueInsert(*queue);
-    holder.ThreadFactoryAssign(&factory, 1, a, b);
     EXPECT_EQ(a->QueueMasterGet(), &master);
-    EXPECT_EQ(master.assigned, std::vector<IQeParallelProcessingQueue*>{a.Get()});
     EXPECT_TRUE(master.removed.empty());
   }
   EXPECT_EQ(master.removed, (std::vector<IQeParallelProcessingQueue*>{a.Get(), b.Get(), c.Get()}));
-}
-
-TEST(QueueMasterHolder, RegistersWithTheSharedMasterByDefault) {
-  auto queue = CQeProcessingQueue::Create(4);
-  IdleWorkerFactory factory;
-  auto* shared = CQeProcessingQMaster::GetSharedObject();
-  CQeProcessingQMaster* seen = nullptr;
-  std::thread([&seen] { seen = CQeProcessingQMaster::GetSharedObject(); }).join();
-  EXPECT_EQ(seen, shared) << "one master for every thread";
-  EXPECT_EQ(shared->GetInterface(L"CQeProcessingQMaster"), shared);
-  EXPECT_EQ(shared->GetInterface(L"CQeProcessingQueue"), nullptr);
-  {
-    CQeCQeProcessingQMasterHolder holder;
-    EXPECT_EQ(holder.Master(), shared);
-    holder.QueueInsert(queue);
-    holder.ThreadFactoryAssign(&factory, 1, queue, nullptr);
-    EXPECT_EQ(queue->QueueMasterGet(), shared);
-    Push(*queue, 1);
-    EXPECT_EQ(shared->QueueCountThreads(queue.Get()), 1u);
-    shared->QueueStopAllThreads(queue);
-    shared->QueueJoinAllThreads(queue);
-  }
-  EXPECT_EQ(queue->QueueMasterGet(), nullptr);
-  EXPECT_EQ(shared->QueueCountThreads(queue.Get()), 0u);
-  EXPECT_TRUE(factory.AllDestroyed());
-  EXPECT_EQ(queue->RefCount(), 1);
+  EXPECT_EQ(a->QueueMasterGet(), nullptr);
 }

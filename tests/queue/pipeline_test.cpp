@@ -26,12 +26,6 @@ void Produce(IQeParallelProcessingQueue& queue, int count, ProcessLog* log) {
   }
 }
 
-std::vector<int> Iota(int count) {
-  std::vector<int> ids(count);
-  for (int id = 0; id < count; ++id) ids[id] = id;
-  return ids;
-}
-
 }  // namespace
 
 TEST(QueuePipeline, TwoOutOfOrderProcessorsNeverProcessTheSameItem) {
@@ -56,33 +50,23 @@ TEST(QueuePipeline, TwoOutOfOrderProcessorsNeverProcessTheSameItem) {
   ASSERT_TRUE(ShutDown(master, queue));
 }
 
-TEST(QueuePipeline, ProcessorsWithAnInOrderTransporterDeliverInPushOrder) {
-  // An in-order processor handles the front item only, one at a time;
-  // out-of-order processors work on several at once. Either way the
-  // in-order transporter moves the results on in push order.
-  const struct {
-    IQeParallelProcessingQueueThreadFactory* processor;
-    unsigned int maxThreads;
-    bool oneAtATime;
-  } cases[] = {{&CQeQThreadInOrderProcessing::s_sFactory, 2, true},
-               {&CQeQThreadOutOfOrderProcessing::s_sFactory, 4, false}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.oneAtATime ? "in order" : "out of order");
-    ProcessLog log;
-    constexpr int kItems = 2000;
-    CQeProcessingQMaster master;
-    auto queue = CQeProcessingQueue::Create(16);
-    auto sink = CQeProcessingQueue::Create(kItems);
-    master.QueueInsert(queue, L"ordered");
-    master.ThreadFactoryAssign(c.processor, c.maxThreads, queue, nullptr);
-    master.ThreadFactoryAssign(&CQeQThreadInOrderTransporting::s_sFactory, 1, queue, sink);
-    Produce(*queue, kItems, &log);
-    ASSERT_TRUE(Eventually([&] { return sink->Size() == kItems; }));
-    EXPECT_EQ(log.Count(), static_cast<size_t>(kItems)) << "each item processed once";
-    EXPECT_TRUE(!c.oneAtATime || log.maxInFlight.load() == 1) << log.maxInFlight.load();
-    EXPECT_EQ(qe::test::Drain(*sink, eQItemQueued), Iota(kItems));
-    ASSERT_TRUE(ShutDown(master, queue));
-  }
+TEST(QueuePipeline, InOrderProcessorWithAnInOrderTransporterDeliversInPushOrder) {
+  ProcessLog log;
+  constexpr int kItems = 2000;
+  CQeProcessingQMaster master;
+  auto queue = CQeProcessingQueue::Create(16);
+  auto sink = CQeProcessingQueue::Create(kItems);
+  master.QueueInsert(queue, L"ordered");
+  master.ThreadFactoryAssign(&CQeQThreadInOrderProcessing::s_sFactory, 2, queue, nullptr);
+  master.ThreadFactoryAssign(&CQeQThreadInOrderTransporting::s_sFactory, 1, queue, sink);
+  Produce(*queue, kItems, &log);
+  ASSERT_TRUE(Eventually([&] { return sink->Size() == kItems; }));
+  EXPECT_EQ(log.Count(), static_cast<size_t>(kItems)) << "each item processed once";
+  EXPECT_EQ(log.maxInFlight.load(), 1) << "only the front item is processed";
+  std::vector<int> ids(kItems);
+  for (int id = 0; id < kItems; ++id) ids[id] = id;
+  EXPECT_EQ(qe::test::Drain(*sink, eQItemQueued), ids);
+  ASSERT_TRUE(ShutDown(master, queue));
 }
 
 TEST(QueuePipeline, ThreeQueueChainDrainsEveryItemThroughEveryStage) {

@@ -43,13 +43,11 @@ struct ProcessLog {
   }
 };
 
-// A work item with an id; Process counts calls, may log them and may wait
-// until *gate is true.
+// A work item with an id; Process counts calls and may log them.
 class TestItem : public CQeProcessingQItem {
  public:
-  static CQeRefCountPtr<TestItem> Create(int id, ProcessLog* log = nullptr,
-                                         std::atomic<bool>* gate = nullptr) {
-    return CQeRefCountPtr<TestItem>::Adopt(new TestItem(id, log, gate));
+  static CQeRefCountPtr<TestItem> Create(int id, ProcessLog* log = nullptr) {
+    return CQeRefCountPtr<TestItem>::Adopt(new TestItem(id, log));
   }
 
   void* GetInterface(const wchar_t* name) override {
@@ -67,7 +65,6 @@ class TestItem : public CQeProcessingQItem {
       std::lock_guard<std::mutex> lock(log_->mutex);
       log_->entries.emplace_back(id, KindOf(thread));
     }
-    if (gate_) Eventually([this] { return gate_->load(); });
     if (log_) log_->inFlight.fetch_sub(1);
   }
 
@@ -85,14 +82,12 @@ class TestItem : public CQeProcessingQItem {
   std::atomic<int> processCount{0};
 
  private:
-  TestItem(int itemId, ProcessLog* log, std::atomic<bool>* gate)
-      : id(itemId), log_(log), gate_(gate) {}
+  TestItem(int itemId, ProcessLog* log) : id(itemId), log_(log) {}
   ~TestItem() override {
     if (log_) log_->destroyed.fetch_add(1);
   }
 
   ProcessLog* log_;
-  std::atomic<bool>* gate_;
 };
 
 inline TestItem* AsTestItem(IQeParallelProcessingQueueItem* item) {
@@ -109,9 +104,8 @@ inline std::vector<int> Drain(IQeParallelProcessingQueue& queue, unsigned int st
   return ids;
 }
 
-// A master that records the growth reports, removals and factory
-// assignments it receives, then does what the master does. Thread-safe
-// (mutex guards the records).
+// A master that records the growth reports and removals it receives, then
+// does what the master does. Thread-safe (mutex guards the records).
 class RecordingMaster : public CQeProcessingQMaster {
  public:
   using Queue = CQeRefCountPtr<IQeParallelProcessingQueue>;
@@ -123,11 +117,6 @@ class RecordingMaster : public CQeProcessingQMaster {
     Record(removed, queue.Get());
     CQeProcessingQMaster::QueueRemove(queue);
   }
-  void ThreadFactoryAssign(IQeParallelProcessingQueueThreadFactory* factory, unsigned int max,
-                           Queue source, Queue destination) override {
-    Record(assigned, source.Get());
-    CQeProcessingQMaster::ThreadFactoryAssign(factory, max, source, destination);
-  }
   std::vector<std::pair<IQeParallelProcessingQueue*, unsigned int>> Growth() {
     std::lock_guard<std::mutex> lock(mutex);
     return growth;
@@ -135,7 +124,7 @@ class RecordingMaster : public CQeProcessingQMaster {
 
   std::mutex mutex;
   std::vector<std::pair<IQeParallelProcessingQueue*, unsigned int>> growth;
-  std::vector<IQeParallelProcessingQueue*> removed, assigned;
+  std::vector<IQeParallelProcessingQueue*> removed;
 
  private:
   template <typename T>
