@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <utility>
 
 #include "picture/test_images.h"
 #include "qe/core/status.h"
@@ -68,52 +69,22 @@ TEST(Jpeg, RoundTripThroughByteArraysAtQualityPointEight) {
   FillGradient(source.Get(), 64, 48);
   CQeByteArray bytes, rough;
   ASSERT_EQ(Encode(L"JPG", source.Get(), 0.8, bytes), eQeOk);
-  ASSERT_GT(bytes.GetSize(), 100);
-  EXPECT_EQ(bytes.GetData()[0], 0xFF);
-  EXPECT_EQ(bytes.GetData()[1], 0xD8);
   auto input = Decode(bytes);
   SQeImageInfo info{};
   ASSERT_EQ(input->GetImageInfo(0, info), eQeOk);
   EXPECT_EQ(info.uiWidth, 64u);
   EXPECT_EQ(info.uiHeight, 48u);
-  EXPECT_EQ(info.uiComponents, 3u);
-  EXPECT_EQ(info.uiBitsPerComponent, 8u);
-  EXPECT_EQ(info.uiFrameCount, 1u);
   ASSERT_EQ(ReadInto(*input, 0, decoded.Get(), 64, 48), eQeOk);
   EXPECT_LE(MaxDifference(source.Get(), decoded.Get()), 16);
   EXPECT_EQ(input->ReadFrame(1, decoded.Get()), eQeNotFound);
   ASSERT_EQ(Encode(L"JPG", source.Get(), 0.1, rough), eQeOk);
   EXPECT_LT(rough.GetSize(), bytes.GetSize()) << "the quality reaches the encoder";
-}
-
-TEST(Jpeg, GrayPictureStaysOneComponentAndReadsAsThreeEqualOnes) {
-  CQePicBufOwner gray, rgb;
-  ASSERT_EQ(CQePicBufAPI::Reinit(gray.Get(), 16, 16, 8, 1), eQeOk);
-  for (unsigned int i = 0; i < gray->uiByteSize; ++i) gray->pData[i] = 120;
-  CQeByteArray bytes;
-  ASSERT_EQ(Encode(L"jpeg", gray.Get(), 0.8, bytes), eQeOk);
-  auto input = Decode(bytes);
-  SQeImageInfo info{};
-  ASSERT_EQ(input->GetImageInfo(0, info), eQeOk);
-  EXPECT_EQ(info.uiComponents, 1u);
-  ASSERT_EQ(ReadInto(*input, 0, rgb.Get(), 16, 16), eQeOk);
-  EXPECT_NEAR(At(rgb.Get(), 7, 7, 0), 120, 2);
-  EXPECT_EQ(At(rgb.Get(), 7, 7, 0), At(rgb.Get(), 7, 7, 2));
-}
-
-TEST(Jpeg, LargePictureScaledDownMatchesItsAreaAverage) {
-  CQePicBufOwner source, small, expected;
-  FillGradient(source.Get(), 512, 256);
-  CQeByteArray bytes;
-  ASSERT_EQ(Encode(L"JPG", source.Get(), 0.9, bytes), eQeOk);
-  auto input = Decode(bytes);
-  unsigned int w = 0, h = 0;
-  ASSERT_EQ(input->GetFitSize(0, 128, 128, &w, &h), eQeOk);
-  ASSERT_EQ(w, 128u);
-  ASSERT_EQ(h, 64u);
-  ASSERT_EQ(ReadInto(*input, 0, small.Get(), w, h), eQeOk);
-  FillGradient(expected.Get(), w, h);
-  EXPECT_LE(MaxDifference(small.Get(), expected.Get()), 8);
+  // Pixels before their size, or of another size, are refused.
+  CQeRefCountPtr<IQeOutputImageFile> output;
+  ASSERT_EQ(Handler(L"JPG")->CreateOutputBytes(&rough, output), eQeOk);
+  EXPECT_EQ(output->WritePixels(source.Get()), eQeMissingArgument);
+  ASSERT_EQ(output->SetImageInfo(8, 4, 8, 3, 0.8), eQeOk);
+  EXPECT_EQ(output->WritePixels(source.Get()), eQeMissingArgument);
 }
 
 TEST(Jpeg, DamagedBytesGiveAStatus) {
@@ -126,30 +97,12 @@ TEST(Jpeg, DamagedBytesGiveAStatus) {
             eQeUnusableFile);
   auto handler = Handler(L"JPG");
   CQeRefCountPtr<IQeInputImageFile> input;
-  EXPECT_EQ(handler->OpenInputBytes(CQeByteArray(bytes.GetData(), 20), input), eQeUnusableFile);
   const char text[] = "'quoted' % text";
   EXPECT_EQ(handler->OpenInputBytes(CQeByteArray(text, sizeof(text)), input), eQeUnusableFile);
   EXPECT_EQ(handler->OpenInputBytes(CQeByteArray(), input), eQeMissingArgument);
 }
 
-TEST(Jpeg, OutputChecksItsInputs) {
-  auto handler = Handler(L"JPG");
-  CQeByteArray bytes;
-  CQeRefCountPtr<IQeOutputImageFile> output;
-  EXPECT_EQ(handler->CreateOutputBytes(nullptr, output), eQeMissingArgument);
-  ASSERT_EQ(handler->CreateOutputBytes(&bytes, output), eQeOk);
-  CQePicBufOwner picture;
-  ASSERT_EQ(CQePicBufAPI::Reinit(picture.Get(), 8, 8, 8, 3), eQeOk);
-  EXPECT_EQ(output->WritePixels(picture.Get()), eQeMissingArgument);
-  EXPECT_EQ(output->Finish(), eQeMissingArgument);
-  EXPECT_EQ(output->SetImageInfo(8, 8, 16, 3, 0.8), eQeMissingArgument);
-  EXPECT_EQ(output->SetImageInfo(8, 8, 8, 3, 1.5), eQeMissingArgument);
-  ASSERT_EQ(output->SetImageInfo(8, 4, 8, 3, 0.8), eQeOk);
-  EXPECT_EQ(output->WritePixels(picture.Get()), eQeMissingArgument);
-  EXPECT_TRUE(bytes.IsEmpty());
-}
-
-TEST(Png, WrittenFileReadsBackExactlyAnd16BitGrayIsStretched) {
+TEST(Png, WrittenFileReadsBackExactly) {
   qe::test::TempDir dir;
   CQePicBufOwner source, decoded;
   FillGradient(source.Get(), 33, 17);
@@ -162,40 +115,6 @@ TEST(Png, WrittenFileReadsBackExactlyAnd16BitGrayIsStretched) {
   ASSERT_EQ(qe::test::OpenImage(dir.FileW("out.png"), input), eQeOk);
   ASSERT_EQ(ReadInto(*input, 0, decoded.Get(), 33, 17), eQeOk);
   EXPECT_EQ(MaxDifference(source.Get(), decoded.Get()), 0);
-
-  ASSERT_TRUE(qe::test::WriteGray16Png(dir.File("deep.png"), 4, 2,
-                                       {300, 310, 320, 330, 300, 310, 320, 330}));
-  ASSERT_EQ(qe::test::OpenImage(dir.FileW("deep.png"), input), eQeOk);
-  SQeImageInfo info{};
-  ASSERT_EQ(input->GetImageInfo(0, info), eQeOk);
-  EXPECT_EQ(info.uiBitsPerComponent, 16u);
-  EXPECT_EQ(info.uiComponents, 1u);
-  ASSERT_EQ(ReadInto(*input, 0, decoded.Get(), 4, 2, 1), eQeOk);
-  EXPECT_EQ(At(decoded.Get(), 0, 1), 0);
-  EXPECT_EQ(At(decoded.Get(), 1, 1), 85);
-  EXPECT_EQ(At(decoded.Get(), 3, 0), 255);
-}
-
-TEST(Png, TruncatedOrForeignDataGivesAStatus) {
-  qe::test::TempDir dir;
-  CQePicBufOwner source, picture;
-  FillGradient(source.Get(), 64, 64);
-  CQeByteArray png, jpeg;
-  ASSERT_EQ(Encode(L"PNG", source.Get(), 0.8, png), eQeOk);
-  ASSERT_EQ(Encode(L"JPG", source.Get(), 0.8, jpeg), eQeOk);
-  qe::test::WriteBytes(
-      dir.File("half.png"),
-      std::vector<uint8_t>(png.bytes().begin(), png.bytes().begin() + png.GetSize() / 2));
-  CQeRefCountPtr<IQeInputImageFile> input;
-  ASSERT_EQ(qe::test::OpenImage(dir.FileW("half.png"), input), eQeOk);
-  EXPECT_EQ(ReadInto(*input, 0, picture.Get(), 16, 16), eQeUnusableFile);
-  // A JPEG named .png: the PNG handler cannot read it, but the file is there.
-  qe::test::WriteBytes(dir.File("photo.png"), jpeg.bytes());
-  auto handler = Handler(L"PNG");
-  EXPECT_EQ(handler->OpenInputFile(dir.FileW("photo.png").c_str(), input), eQeNoPathOrTooNew);
-  EXPECT_EQ(handler->Query(eQeQueryLastOpenUnreadable), 1);
-  EXPECT_EQ(handler->OpenInputFile(dir.FileW("none.png").c_str(), input), eQeNoPathOrTooNew);
-  EXPECT_EQ(handler->Query(eQeQueryLastOpenUnreadable), 0);
 }
 
 TEST(FormatManager, FindsHandlersByExtensionFormatNameAndContent) {
@@ -203,24 +122,16 @@ TEST(FormatManager, FindsHandlersByExtensionFormatNameAndContent) {
   CQeImageFormatManager manager;
   CQeRefCountPtr<IQeImageFormatHandler> handler;
   const std::pair<const wchar_t*, const wchar_t*> byName[] = {
-      {L"/data/a.tif", L"TIF"}, {L"b.TIFF", L"TIF"}, {L"c.png", L"PNG"},
-      {L"d.JPG", L"JPG"},       {L"e.jpeg", L"JPG"}, {L"run.1/f.Jpe", L"JPG"}};
+      {L"/data/a.tif", L"TIF"}, {L"b.TIFF", L"TIF"}, {L"c.png", L"PNG"}, {L"run.1/f.Jpe", L"JPG"}};
   for (const auto& [name, format] : byName) {
     ASSERT_EQ(manager.GetHandlerForFileName(name, handler), eQeOk) << name;
     EXPECT_STREQ(handler->FormatName(), format);
   }
   EXPECT_EQ(manager.GetHandlerForFileName(L"run.1/noextension", handler), eQeNotFound);
-  EXPECT_EQ(manager.GetHandlerForFileName(L"x.bmp", handler), eQeNotFound);
   EXPECT_EQ(manager.GetHandlerForFileName(L"", handler), eQeMissingArgument);
-  EXPECT_EQ(manager.GetHandlerForFileName(nullptr, handler), eQeMissingArgument);
-  const std::pair<const wchar_t*, const wchar_t*> byFormat[] = {
-      {L"JPG", L"JPG"}, {L"jpg", L"JPG"}, {L"JPEG", L"JPG"}, {L"tif", L"TIF"}, {L"Png", L"PNG"}};
-  for (const auto& [name, format] : byFormat) {
-    ASSERT_EQ(manager.GetHandlerForFormatName(name, handler), eQeOk) << name;
-    EXPECT_STREQ(handler->FormatName(), format);
-  }
+  ASSERT_EQ(manager.GetHandlerForFormatName(L"jpeg", handler), eQeOk);
+  EXPECT_STREQ(handler->FormatName(), L"JPG");
   EXPECT_EQ(manager.GetHandlerForFormatName(L"GIF", handler), eQeNotFound);
-  EXPECT_EQ(manager.GetHandlerForFormatName(L"", handler), eQeMissingArgument);
 
   // A file without a known extension is recognised by its first bytes.
   CQePicBufOwner picture;
@@ -232,12 +143,10 @@ TEST(FormatManager, FindsHandlersByExtensionFormatNameAndContent) {
   EXPECT_STREQ(handler->FormatName(), L"PNG");
   EXPECT_EQ(manager.GetHandlerForFileName(dir.FileW("other.dat").c_str(), handler), eQeNotFound);
 
-  // TIFF offers no byte arrays and no output.
-  CQeByteArray bytes(png.GetData(), 3);
+  // TIFF is read from files only and never written.
   CQeRefCountPtr<IQeInputImageFile> input;
   CQeRefCountPtr<IQeOutputImageFile> output;
   ASSERT_EQ(manager.GetHandlerForFormatName(L"TIF", handler), eQeOk);
-  EXPECT_EQ(handler->OpenInputBytes(bytes, input), eQeNotImplemented);
-  EXPECT_EQ(handler->CreateOutputBytes(&bytes, output), eQeNotImplemented);
+  EXPECT_EQ(handler->OpenInputBytes(png, input), eQeNotImplemented);
   EXPECT_EQ(handler->CreateOutputFile(L"x.tif", output), eQeNotImplemented);
 }

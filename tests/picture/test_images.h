@@ -1,9 +1,8 @@
-// Test pictures written with libtiff and libpng directly, so the readers are
+// Test pictures written with libtiff directly, so the readers are
 // checked against files they did not write themselves. Header-only: the
 // thumbnail database tests use it too.
 #pragma once
 
-#include <png.h>
 #include <tiffio.h>
 
 #include <algorithm>
@@ -29,8 +28,7 @@ struct STestTiffPage {
   uint16_t compression = COMPRESSION_NONE;
   uint32_t tileSize = 0;  // 0 writes strips of rowsPerStrip rows
   uint32_t rowsPerStrip = 1;
-  std::vector<uint16_t> values = {};    // width * height * samples, interleaved
-  std::vector<uint16_t> colormap = {};  // 3 * 2^bits entries for palette pages
+  std::vector<uint16_t> values = {};  // width * height * samples, interleaved
 };
 
 // A gray page of one value.
@@ -79,11 +77,6 @@ inline bool WritePage(TIFF* tif, const STestTiffPage& page) {
   TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, page.photometric);
   TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
   TIFFSetField(tif, TIFFTAG_COMPRESSION, page.compression);
-  if (!page.colormap.empty()) {
-    const uint16_t* map = page.colormap.data();
-    const size_t n = page.colormap.size() / 3;
-    TIFFSetField(tif, TIFFTAG_COLORMAP, map, map + n, map + 2 * n);
-  }
   if (page.tileSize == 0) {
     TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, page.rowsPerStrip);
     std::vector<uint8_t> row(page.width * samples * page.bits / 8);
@@ -160,18 +153,6 @@ inline std::vector<uint8_t> HandMadeGrayTiff(uint16_t width, uint16_t height,
   detail::Put(out, 0, 4);
   out.insert(out.end(), pixels.begin(), pixels.end());
   return out;
-}
-
-// 16-bit gray PNG written by libpng's linear format.
-inline bool WriteGray16Png(const std::string& path, uint32_t width, uint32_t height,
-                           const std::vector<uint16_t>& values) {
-  png_image image;
-  std::memset(&image, 0, sizeof(image));
-  image.version = PNG_IMAGE_VERSION;
-  image.width = width;
-  image.height = height;
-  image.format = PNG_FORMAT_LINEAR_Y;
-  return png_image_write_to_file(&image, path.c_str(), 0, values.data(), 0, nullptr) != 0;
 }
 
 inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
