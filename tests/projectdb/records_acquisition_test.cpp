@@ -70,15 +70,12 @@ TEST_F(RecordsAcquisitionTest, ARealisticRunIsWrittenAndReadBack) {
   CQeStringW path;
   ASSERT_EQ(QeProjectDb_Jobrun_GetAbsPath(h_, run, path), 0);
   EXPECT_EQ(path, runFolder);
-  const auto fileRow = Get<SQeProjectDbRow_file>(files[1]);
-  EXPECT_EQ(fileRow.wszFileName, L"Plate_A_part2.tif");
-  EXPECT_EQ(fileRow.iFrameCount, kFrames / 2);
+  EXPECT_EQ(Get<SQeProjectDbRow_file>(files[1]).iFrameCount, kFrames / 2);
   for (const auto& row : indices) ASSERT_GT(row.iKey, 0);
 
   // ...and by what the rows say together. Frame 437: time 4, well 1, field
   // 12, in the second file at 187.
   EXPECT_EQ(Count("frame", Eq("iJobrunKeyRef", run)), kFrames);
-  EXPECT_EQ(Count("frame", Eq("iFileKeyRef", files[0])), kFrames / 2);
   EXPECT_EQ(Count("loopindex", Eq("iJobrunKeyRef", run)), 3 * kFrames);
   EXPECT_EQ(Text("SELECT group_concat(iLoopIndex, ',') FROM (SELECT l.iLoopIndex FROM loopindex l "
                  "JOIN runloop r ON r.iKey=l.iRunloopKeyRef WHERE l.iFrameIndex=437 ORDER BY "
@@ -91,12 +88,7 @@ TEST_F(RecordsAcquisitionTest, ARealisticRunIsWrittenAndReadBack) {
   EXPECT_EQ(Count("frameplateinfo", Eq("iPlateinfoKeyRef", plate)), kFrames);
   EXPECT_EQ(Count("framewellinfo", Eq("iWellinfoKeyRef", wells[3])), kFrames / kWells);
   EXPECT_EQ(Count("frametag", Eq("iTagdefKeyRef", bubble)), 10);
-  EXPECT_EQ(Count("frametag", Eq("iTagdefKeyRef", focus)), kFrames);
 
-  // The finished run is not touched by the crash recovery.
-  EXPECT_EQ(QeProjectDb_Jobrun_RemoveRunningFlag(h_), 0);
-  EXPECT_EQ(Get<SQeProjectDbRow_jobrun>(run).iFinishFlags, 2);
-  EXPECT_EQ(Get<SQeProjectDbRow_jobrun>(run).dFTime, end);
   // Deleting the run takes everything it recorded with it, but not its folder.
   EXPECT_EQ(QeProjectDb_Jobrun_Delete(h_, run), 0);
   for (const char* table : {"frame", "file", "runloop", "loopindex", "frametag", "frameplateinfo",
@@ -106,47 +98,32 @@ TEST_F(RecordsAcquisitionTest, ARealisticRunIsWrittenAndReadBack) {
   EXPECT_TRUE(fs::is_directory(qe::ToFsPath(runFolder)));
 }
 
-TEST_F(RecordsAcquisitionTest, RemoveRunningFlagOnRunsWithoutFrames) {
-  const int64_t done = AddRun(project_, jobdef_, 0x100);
-  ASSERT_EQ(Exec("UPDATE jobrun SET dFTime=2460000.5"), SQLITE_OK);
-  EXPECT_EQ(QeProjectDb_Jobrun_RemoveRunningFlag(h_), 0);
-  EXPECT_EQ(Col("jobrun", "iFinishFlags", done), 0x100) << "nothing running, nothing changed";
-  EXPECT_EQ(Get<SQeProjectDbRow_jobrun>(done).dFTime, 2460000.5);
-
-  // The low byte becomes 4 and the host's higher bits stay; no frame, no time.
-  const int64_t run = AddRun(project_, jobdef_, 0x3F01);
-  EXPECT_EQ(QeProjectDb_Jobrun_RemoveRunningFlag(h_), 0);
-  EXPECT_EQ(Col("jobrun", "iFinishFlags", run), 0x3F04);
-  EXPECT_TRUE(IsNull("jobrun", "dFTime", run));
-  EXPECT_EQ(Get<SQeProjectDbRow_jobrun>(run).dFTime, 0.0);
-  std::vector<SQeProjectDbRow_jobrun> running;
-  EXPECT_EQ(QeProjectDb_Jobrun_GetManyWithFinishFlag(h_, jobdef_, 1, 1, running), 0);
-  EXPECT_TRUE(running.empty());
-}
-
-TEST_F(RecordsAcquisitionTest, ARunningRunWithFramesTakesItsLastFrameAndRepairsFileCounts) {
+// The low byte of a running run becomes 4 and the host's higher bits stay;
+// the finish time is that of the last frame by time, or NULL without frames;
+// unset frame counts of its files are repaired.
+TEST_F(RecordsAcquisitionTest, RemoveRunningFlagClosesRunsWithAndWithoutFrames) {
   const int64_t crashed = AddRun(project_, jobdef_, 1), finished = AddRun(project_, jobdef_, 2);
-  int64_t counted = 0, uncounted = 0, empty = 0, other = 0;
+  const int64_t bare = AddRun(project_, jobdef_, 0x3F01);
+  int64_t counted = 0, uncounted = 0, other = 0;
   ASSERT_EQ(QeProjectDb_File_Insert(h_, crashed, L"a.tif", 8, 8, 1, 1, 8, 99, &counted), 0);
   ASSERT_EQ(QeProjectDb_File_Insert(h_, crashed, L"b.tif", 8, 8, 1, 1, 8, 0, &uncounted), 0);
-  ASSERT_EQ(QeProjectDb_File_Insert(h_, crashed, L"c.tif", 8, 8, 1, 1, 8, 0, &empty), 0);
   ASSERT_EQ(QeProjectDb_File_Insert(h_, finished, L"d.tif", 8, 8, 1, 1, 8, 0, &other), 0);
-  for (int i = 0; i < 3; ++i) {
-    ASSERT_EQ(QeProjectDb_Frame_Insert(h_, crashed, 0, i, kStart + i, counted, i, nullptr), 0);
-  }
-  // The last frame by time is not the last by index.
-  ASSERT_EQ(QeProjectDb_Frame_Insert(h_, crashed, 0, 3, kStart + 10, uncounted, 0, nullptr), 0);
-  ASSERT_EQ(QeProjectDb_Frame_Insert(h_, crashed, 0, 4, kStart + 5, uncounted, 1, nullptr), 0);
+  ASSERT_EQ(QeProjectDb_Frame_Insert(h_, crashed, 0, 0, kStart, counted, 0, nullptr), 0);
+  ASSERT_EQ(QeProjectDb_Frame_Insert(h_, crashed, 0, 1, kStart + 10, uncounted, 0, nullptr), 0);
+  ASSERT_EQ(QeProjectDb_Frame_Insert(h_, crashed, 0, 2, kStart + 5, uncounted, 1, nullptr), 0);
   ASSERT_EQ(QeProjectDb_Frame_Insert(h_, finished, 0, 0, kStart, other, 0, nullptr), 0);
+  ASSERT_EQ(Exec("UPDATE jobrun SET dFTime=2460000.5 WHERE " + Eq("iKey", finished)), SQLITE_OK);
 
   EXPECT_EQ(QeProjectDb_Jobrun_RemoveRunningFlag(h_), 0);
   const auto row = Get<SQeProjectDbRow_jobrun>(crashed);
   EXPECT_EQ(std::make_tuple(row.iFinishFlags, row.dFTime),
             std::make_tuple(int64_t{4}, kStart + 10));
+  EXPECT_EQ(Col("jobrun", "iFinishFlags", bare), 0x3F04);
+  EXPECT_TRUE(IsNull("jobrun", "dFTime", bare));
   EXPECT_EQ(Col("file", "iFrameCount", counted), 99) << "a count already set stays";
   EXPECT_EQ(Col("file", "iFrameCount", uncounted), 2);
-  EXPECT_EQ(Col("file", "iFrameCount", empty), 0);
   EXPECT_EQ(Col("file", "iFrameCount", other), 0) << "files of finished runs are not repaired";
+  EXPECT_EQ(Get<SQeProjectDbRow_jobrun>(finished).dFTime, 2460000.5);
   EXPECT_EQ(Col("jobrun", "iFinishFlags", finished), 2);
 }
 

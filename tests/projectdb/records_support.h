@@ -39,13 +39,8 @@ QE_TEST_GET_ONE(SQeProjectDbRow_project, QeProjectDb_Proj_GetOne)
 QE_TEST_GET_ONE(SQeProjectDbRow_jobdef, QeProjectDb_Jobdef_GetOne)
 QE_TEST_GET_ONE(SQeProjectDbRow_jobrun, QeProjectDb_Jobrun_GetOne)
 QE_TEST_GET_ONE(SQeProjectDbRow_file, QeProjectDb_File_GetOne)
-QE_TEST_GET_ONE(SQeProjectDbRow_runloop, QeProjectDb_Runloop_GetOne)
 QE_TEST_GET_ONE(SQeProjectDbRow_jobprogram, QeProjectDb_Jobprogram_GetOne)
 QE_TEST_GET_ONE(SQeProjectDbRow_jobtask, QeProjectDb_Jobtask_GetOne)
-QE_TEST_GET_ONE(SQeProjectDbRow_jobpropdef, QeProjectDb_Jobpropdef_GetOne)
-QE_TEST_GET_ONE(SQeProjectDbRow_tagdef, QeProjectDb_Tagdef_GetOne)
-QE_TEST_GET_ONE(SQeProjectDbRow_assayrun, QeProjectDb_Assayrun_GetOne)
-QE_TEST_GET_ONE(SQeProjectDbRow_assayrecipe, QeProjectDb_Assayrecipe_GetOne)
 #undef QE_TEST_GET_ONE
 
 class RecordApiTest : public ::testing::Test {
@@ -90,7 +85,7 @@ class RecordApiTest : public ::testing::Test {
     return Int("SELECT count(*) FROM " + table + " WHERE " + where);
   }
   int64_t InsertSql(const std::string& sql) {
-    EXPECT_EQ(Exec(sql), SQLITE_OK) << sql << ": " << sqlite3_errmsg(db());
+    EXPECT_EQ(Exec(sql), SQLITE_OK) << sql;
     return sqlite3_last_insert_rowid(db());
   }
 
