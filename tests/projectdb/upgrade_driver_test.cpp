@@ -4,7 +4,6 @@
 
 #include <fstream>
 #include <iterator>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -40,63 +39,45 @@ std::string Bytes(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-long long MainVersion(const std::string& path) {
-  return CRawDb(path).Int("SELECT iVersion FROM vesion WHERE wszName='main'");
-}
-
 using UpgradeDriver = UpgradeFixture;
 
 // Refused with -9: only the version line and 40 happen, and the file stays
-// byte for byte as it was.
-TEST_F(UpgradeDriver, RefusesVersionsWithoutAnUpgradePath) {
-  struct {
+// byte for byte as it was. An empty path, or a file that cannot be used:
+// the status of opening or reading it, and nothing changes.
+TEST_F(UpgradeDriver, RefusalsLeaveTheFileAlone) {
+  const struct {
     int64_t builtAs;
-    std::string change;
-    const char* read;
-  } const kCases[] = {
-      {10, "UPDATE vesion SET iVersion=9 WHERE wszName='main'", "9"},
-      {48, "UPDATE vesion SET iVersion=49 WHERE wszName='main'", "49"},
-      {48, "UPDATE vesion SET iVersion=59 WHERE wszName='main'", "59"},
-      {76, "UPDATE vesion SET iVersion=78 WHERE wszName='main'", "78"},
-      {30, "DELETE FROM vesion WHERE wszName='main'", "0"},
-      {30, "DROP TABLE vesion", "0"},
-      {77, "", "77"},  // a new file
-  };
+    const char* version;  // stored instead; nullptr: no version row
+  } kCases[] = {{10, "9"}, {48, "49"}, {48, "59"}, {76, "78"}, {30, nullptr}, {77, "77"}};
   for (const auto& c : kCases) {
-    SCOPED_TRACE(c.change);
     std::string path = dir_.File("new.db");
     if (c.builtAs == 77) {
       ASSERT_EQ(QeProjectDb_Db_Create(Wide(path)), 0);
     } else {
       path = Build(c.builtAs);
-      ASSERT_EQ(CRawDb(path).Exec(c.change), 0);
+      ASSERT_EQ(CRawDb(path).Exec(c.version ? std::string("UPDATE vesion SET iVersion=") +
+                                                  c.version + " WHERE wszName='main'"
+                                            : "DELETE FROM vesion WHERE wszName='main'"),
+                0);
     }
     const std::string before = Bytes(path);
     CRecordingDialog dialog;
     CTraceLines trace;
-    EXPECT_EQ(QeProjectDb_Db_Upgrade(Wide(path), &dialog), -9);
+    EXPECT_EQ(QeProjectDb_Db_Upgrade(Wide(path), &dialog), -9) << c.version;
     EXPECT_EQ(Bytes(path), before);
     EXPECT_EQ(dialog.positions, std::vector<int32_t>{40});
-    EXPECT_EQ(trace.lines,
-              std::vector<std::string>{std::string("Upgrading version ") + c.read + " to..."});
+    EXPECT_EQ(trace.lines, std::vector<std::string>{std::string("Upgrading version ") +
+                                                    (c.version ? c.version : "0") + " to..."});
   }
-}
-
-// An empty path, or a file that cannot be used: the status of opening or
-// reading it; nothing is created or changed and no progress is reported.
-TEST_F(UpgradeDriver, EmptyPathAndUnusableFilesAreLeftAlone) {
-  CRecordingDialog dialog;
-  EXPECT_EQ(QeProjectDb_Db_Upgrade(L"", &dialog), -4);
+  EXPECT_EQ(QeProjectDb_Db_Upgrade(L"", nullptr), -4);
   const std::string missing = dir_.File("missing.db");
-  EXPECT_EQ(QeProjectDb_Db_Upgrade(Wide(missing), &dialog), 14);
+  EXPECT_EQ(QeProjectDb_Db_Upgrade(Wide(missing), nullptr), 14);
   EXPECT_FALSE(std::filesystem::exists(missing));
-  EXPECT_EQ(QeProjectDb_Db_Upgrade(Wide(dir_.path().string()), &dialog), 14);
   const std::string text = dir_.File("notes.db");
   std::ofstream(text) << "Not a database: O'Brien 5% Zellkern \xc2\xb5m\n";
   const std::string before = Bytes(text);
-  EXPECT_EQ(QeProjectDb_Db_Upgrade(Wide(text), &dialog), 26);
+  EXPECT_EQ(QeProjectDb_Db_Upgrade(Wide(text), nullptr), 26);
   EXPECT_EQ(Bytes(text), before);
-  EXPECT_TRUE(dialog.positions.empty());
 }
 
 // After the chain the driver re-creates a missing index of a table no step
@@ -109,7 +90,6 @@ TEST_F(UpgradeDriver, ReportsProgressAndTracesEveryStep) {
                       "n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) SELECT "
                       "randomblob(500) FROM n; DROP TABLE waste;"),
               0);
-    ASSERT_GT(db.Int("PRAGMA freelist_count"), 100);
   }
   CRecordingDialog dialog;
   CTraceLines trace;
@@ -125,38 +105,22 @@ TEST_F(UpgradeDriver, ReportsProgressAndTracesEveryStep) {
   EXPECT_EQ(db.Int("PRAGMA freelist_count"), 0);
 }
 
-TEST_F(UpgradeDriver, NullDialogAndAThrowingDialogDoNotStopIt) {
-  class CThrowingDialog : public CQeProgressDialog {
-   public:
-    void SetPos(int32_t) override { throw std::runtime_error("display gone"); }
-  } throwing;
-  EXPECT_EQ(QeProjectDb_Db_Upgrade(Wide(Build(74)), &throwing), 0);
-  EXPECT_EQ(QeProjectDb_Db_Upgrade(Wide(Build(75)), nullptr), 0);
-}
-
 // A version-10 file whose jobtask lost a column: step 11 to 12 cannot copy
 // the table, so the chain stops there with the step's status, the file
-// stays at 11 as step 10 to 11 left it, and once the table is repaired the
-// next upgrade resumes from 11.
+// stays at 11, and once the table is repaired the next upgrade resumes.
 TEST_F(UpgradeDriver, AFailingStepStopsTheChainAndTheNextUpgradeResumes) {
   const std::string path = Build(10);
   ASSERT_EQ(CRawDb(path).Exec("ALTER TABLE jobtask DROP COLUMN wszClassName"), 0);
-  CRecordingDialog dialog;
   CTraceLines trace;
-  EXPECT_EQ(QeProjectDb_Db_Upgrade(Wide(path), &dialog), 1);  // SQLITE_ERROR: no such column
-  EXPECT_EQ(dialog.positions, (std::vector<int32_t>{40, 90, 100}));
+  EXPECT_EQ(QeProjectDb_Db_Upgrade(Wide(path), nullptr), 1);  // SQLITE_ERROR: no such column
   EXPECT_EQ(trace.lines, (std::vector<std::string>{"Upgrading version 10 to...", "version 11 (OK)",
                                                    "version 12 (FAILED)", "Checking Indexes...",
                                                    "Optimizing database file..."}));
-  EXPECT_EQ(MainVersion(path), 11);
   {
     CRawDb db(path);
+    EXPECT_EQ(db.Int("SELECT iVersion FROM vesion WHERE wszName='main'"), 11);
     EXPECT_EQ(db.Text("PRAGMA integrity_check"), "ok");
     EXPECT_EQ(db.Int("SELECT count(*) FROM sqlite_master WHERE name LIKE '%_old'"), 0);
-    EXPECT_EQ(db.Int("SELECT count(*) FROM jobtask"), kFixtureRows);
-    EXPECT_EQ(db.Int("SELECT count(*) FROM pragma_table_info('assaydef') WHERE name = "
-                     "'iJobtaskKeyRef'"),
-              1);
     ASSERT_EQ(db.Exec("ALTER TABLE jobtask ADD COLUMN wszClassName TEXT"), 0);
   }
   CTraceLines again;
@@ -164,30 +128,13 @@ TEST_F(UpgradeDriver, AFailingStepStopsTheChainAndTheNextUpgradeResumes) {
   ASSERT_GE(again.lines.size(), 2u);
   EXPECT_EQ(again.lines[0], "Upgrading version 11 to...");
   EXPECT_EQ(again.lines[1], "version 12 (OK)");
-  EXPECT_EQ(MainVersion(path), 77);
-  EXPECT_EQ(CRawDb(path).Int("SELECT count(*) FROM jobtask"), kFixtureRows);
-}
-
-TEST_F(UpgradeDriver, StepsFindTheirPlaceInTheChain) {
-  EXPECT_EQ(QeProjectDb_Db_FindUpgradeStep(10), 0);
-  EXPECT_EQ(QeProjectDb_Db_FindUpgradeStep(47), 37);
-  EXPECT_EQ(QeProjectDb_Db_FindUpgradeStep(48), 38);
-  EXPECT_EQ(g_QeProjectDbUpgradeSteps[38].iToVersion, 60);
-  EXPECT_EQ(QeProjectDb_Db_FindUpgradeStep(60), 39);
-  EXPECT_EQ(QeProjectDb_Db_FindUpgradeStep(76), 55);
-  for (int64_t v : {9, 49, 59, 77, 78}) EXPECT_EQ(QeProjectDb_Db_FindUpgradeStep(v), -1) << v;
-  for (uint32_t i = 1; i < kQeProjectDbUpgradeStepCount; ++i) {
-    EXPECT_EQ(g_QeProjectDbUpgradeSteps[i].iFromVersion,
-              g_QeProjectDbUpgradeSteps[i - 1].iToVersion);
-  }
-  for (const SQeProjectDbUpgradeStep& step : g_QeProjectDbUpgradeSteps) {
-    EXPECT_EQ(step.pfnUpgrade(nullptr), 21) << step.iFromVersion;
-  }
+  CRawDb db(path);
+  EXPECT_EQ(db.Int("SELECT iVersion FROM vesion WHERE wszName='main'"), 77);
+  EXPECT_EQ(db.Int("SELECT count(*) FROM jobtask"), kFixtureRows);
 }
 
 // Step 15 to 16 on a file that already reads 16 does nothing (the table it
-// would drop is still there); step 64 to 65 leaves jobpropdef empty, keyed
-// to programs.
+// would drop is still there); step 64 to 65 leaves jobpropdef empty.
 TEST_F(UpgradeDriver, Steps15To16And64To65) {
   const std::string at16 = Build(16);
   ASSERT_EQ(CRawDb(at16).Exec("CREATE TABLE jobdefroot (iKey INTEGER PRIMARY KEY)"), 0);
@@ -200,7 +147,6 @@ TEST_F(UpgradeDriver, Steps15To16And64To65) {
   CRawDb db(at64);
   EXPECT_EQ(db.Int("SELECT count(*) FROM jobpropdef"), 0);
   EXPECT_EQ(db.Int("SELECT iVersion FROM vesion WHERE wszName='main'"), 65);
-  EXPECT_EQ(db.Text("SELECT \"table\" FROM pragma_foreign_key_list('jobpropdef')"), "jobprogram");
 }
 
 }  // namespace
