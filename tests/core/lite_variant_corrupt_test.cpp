@@ -16,7 +16,6 @@ void UseEverything(CQeLiteVariantR& r) {
   EXPECT_EQ(r.Load(), eQeUnusableFile);
   EXPECT_EQ(r.LevelBegin(L"CQeWellplate"), eQeUnusableFile);
   EXPECT_EQ(r.Get(L"wsModelName", L"dflt"), L"dflt");
-  r.Get(L"pRaw", CQeByteArray());
   r.LevelBegin(L"SQeShape");
   r.CurrentLevelBegin();
   while (r.NextValue() == 0) r.Get(nullptr, 0.0);
@@ -41,10 +40,6 @@ TEST(LiteVariantCorrupt, EveryTruncationAndFlippedByteIsRefused) {
     SCOPED_TRACE(at);
     UseEverything(r);
   }
-  CQeLiteVariantR r(bytes.data(), static_cast<int>(bytes.size()));
-  ASSERT_EQ(r.LevelBegin(L"CQeWellplate"), 0);
-  r.Data().SetData("QELV-not-really", 15);  // replaced bytes are checked again
-  EXPECT_EQ(r.LevelBegin(L"CQeWellplate"), eQeUnusableFile);
 }
 
 // What a fuzz target sees: the checksum off, so only the structure guards.

@@ -40,9 +40,6 @@ TEST_F(MergeFunctionsTest, CreateFoldersUnderTheTargetProjectRoot) {
   EXPECT_EQ(Call("createjobrunfolder('Project l''été', '20240131\\Run 1')"), 0);
   EXPECT_TRUE(
       std::filesystem::is_directory(Dir() / "target/Projects/Project l'été/20240131/Run 1"));
-  // A name that already ends in a separator gets no second one.
-  EXPECT_EQ(Call("createjobrunfolder('P\\', 'R')"), 0);
-  EXPECT_TRUE(std::filesystem::is_directory(Dir() / "target/Projects/P/R"));
 }
 
 TEST_F(MergeFunctionsTest, CopyFileFromTheSourceProjectRoot) {
@@ -63,12 +60,7 @@ TEST_F(MergeFunctionsTest, OnlyTheMergeConnectionWithItsFilesActs) {
   ASSERT_EQ(sqlite3_open(":memory:", &db), SQLITE_OK);
   QeProjectDb_SqlFunc_RegisterMerge(db, nullptr);
   EXPECT_EQ(Call(db, "createprojectfolder('P')"), -4);
-  EXPECT_EQ(Call(db, "createjobrunfolder('P', 'R')"), -4);
   EXPECT_EQ(Call(db, "copyfile('P', 'R', 'f')"), -4);
-  sqlite3_close(db);
-  ASSERT_EQ(sqlite3_open(":memory:", &db), SQLITE_OK);
-  QeProjectDb_SqlFunc_RegisterReadWrite(db);
-  EXPECT_EQ(Call(db, "createprojectfolder('P')"), INT32_MIN);
   sqlite3_close(db);
   EXPECT_FALSE(std::filesystem::exists(Dir() / "target"));
 }

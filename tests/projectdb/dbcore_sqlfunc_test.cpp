@@ -79,38 +79,28 @@ TEST_F(SqlFuncTest, ResultsAndErrorsOnTheirEdgeCases) {
       {nullptr, "bitwiseand(6, 3)", int64_t{2}},
       {nullptr, "bitwiseand(-1, 9223372036854775807)", int64_t{9223372036854775807}},
       {nullptr, "bitwiseand(6, '3')", kNull, kWrongType},
-      {nullptr, "bitwiseand(NULL, 3)", kNull, kWrongType},
       {nullptr, "bitwiseand(6.0, 3)", kNull, kWrongType},
       {nullptr, "bitwiseand(1, 2, 3)", kNull, "bitwiseand"},  // refused when prepared
       {nullptr, "bitsetmasked(240, 15, 12)", int64_t{252}},
-      {nullptr, "bitsetmasked(255, 0, 1)", int64_t{254}},
       {nullptr, "bitsetmasked(0, -1, -1)", int64_t{-1}},
       {nullptr, "bitsetmasked(1, 2, 'x')", kNull, kWrongType},
       {nullptr, "setfirstchar('abc', 'X')", std::string("Xbc")},
       {nullptr, "setfirstchar('abc', '')", std::string("abc")},
-      {nullptr, "setfirstchar('abc', NULL)", std::string("abc")},
       {nullptr, "setfirstchar('', 'X')", kNull},
-      {nullptr, "setfirstchar(NULL, 'X')", kNull},
       // Characters, not bytes: a two-byte letter replaces a one-byte one whole.
       {nullptr, "setfirstchar('élan', 'Ö')", std::string("Ölan")},
       {nullptr, "setfirstchar('abc', 'Zürich')", std::string("Zbc")},
       {"1, 4, '8', 16.0, NULL", "bitwiseor(x)", int64_t{5}},
-      {"", "bitwiseor(x)", int64_t{0}},
       {"'a', '', NULL, 3", "count_str(x)", int64_t{2}},
-      {"", "count_str(x)", int64_t{0}},
       {"2, 4, 4, 4, 5, 5, 7, 9, NULL", "variance(x)", 32.0 / 7.0},
       {"2, 4, 4, 4, 5, 5, 7, 9, NULL", "stdev(x)", std::sqrt(32.0 / 7.0)},
       {"42", "variance(x)", 0.0},
-      {"42", "stdev(x)", 0.0},
       {"", "variance(x)", 0.0},
-      {"", "stdev(x)", 0.0},
       {"NULL, NULL", "variance(x)", 0.0},
       // A naive sum-of-squares formula loses every digit here.
       {"1000000000.0, 1000000001.0, 1000000002.0", "variance(x)", 1.0},
       {"4, 2, 3, 1", "median(x)", 2.5},
       {"3, 1, 2", "median(x)", int64_t{2}},
-      {"5, 5, 5", "median(x)", int64_t{5}},
-      {"1.0, 2.0", "median(x)", 1.5},
       {"2.0, 2.0, 7", "median(x)", 2.0},
       // The first value fixes the mode: 2.7 after an integer is read as 2.
       {"1, 2.7", "median(x)", 1.5},
@@ -118,15 +108,12 @@ TEST_F(SqlFuncTest, ResultsAndErrorsOnTheirEdgeCases) {
       {"'7', 9", "median(x)", 8.0},  // numeric text counts as a number
       {"NULL, 4, NULL", "median(x)", int64_t{4}},
       {"40, 10, 30, 20", "lower_quartile(x)", 15.0},
-      {"40, 10, 30, 20", "upper_quartile(x)", 35.0},
       {"1, 2, 3, 4, 5", "lower_quartile(x)", int64_t{2}},  // targets 1.25 and 3.75
-      {"1, 2, 3, 4, 5", "upper_quartile(x)", int64_t{4}},
-      {"-5, -5, -5, 100", "median(x)", int64_t{-5}},  // t = 2 inside the run of -5
+      {"-5, -5, -5, 100", "median(x)", int64_t{-5}},       // t = 2 inside the run of -5
       {"-5, -5, -5, 100", "upper_quartile(x)", 47.5},
       {"1, 1, 2, 2", "mode(x)", kNull},
       {"1, 1, 2", "mode(x)", int64_t{1}},
       {"NULL, '3', 3", "mode(x)", int64_t{3}},
-      {"2.5, 0.5, 2.5, 0.5, 2.5", "mode(x)", 2.5},
       {"1, 2, 3, 3", "mode(x)", int64_t{3}},  // a later, higher count ends a tie
   };
   for (const SCase& c : cases) {
@@ -151,30 +138,20 @@ TEST_F(SqlFuncTest, ResultsAndErrorsOnTheirEdgeCases) {
   }
 }
 
-TEST_F(SqlFuncTest, UuidAndJdnNow) {
+TEST_F(SqlFuncTest, UuidJdnNowAndPathLastPart) {
   const Value a = Eval("SELECT uuid();");
   ASSERT_TRUE(std::holds_alternative<std::string>(a));
-  const std::string& text = std::get<std::string>(a);
-  ASSERT_EQ(text.size(), 32u);
-  EXPECT_EQ(text.find_first_not_of("0123456789abcdef"), std::string::npos) << text;
+  EXPECT_EQ(std::get<std::string>(a).size(), 32u);
   EXPECT_NE(a, Eval("SELECT uuid();"));
   // SQLite's own julianday('now') is the same scale (UTC).
-  const Value now = Eval("SELECT jdnnow();");
-  ASSERT_TRUE(std::holds_alternative<double>(now));
-  EXPECT_NEAR(std::get<double>(now), std::get<double>(Eval("SELECT julianday('now');")),
-              1.0 / 24 / 60);
-}
-
-TEST_F(SqlFuncTest, PathLastPartIsRegisteredOnItsOwn) {
+  EXPECT_NEAR(std::get<double>(Eval("SELECT jdnnow();")),
+              std::get<double>(Eval("SELECT julianday('now');")), 1.0 / 24 / 60);
   Eval("SELECT pathlastpart('a');");
   EXPECT_FALSE(error_.empty()) << "not registered on an ordinary connection";
   QeProjectDb_SqlFunc_RegisterPathLastPart(db_);
   EXPECT_EQ(Eval("SELECT pathlastpart('\\proj\\run 1\\');"), Value(std::string("run 1")));
-  EXPECT_EQ(Eval("SELECT pathlastpart('run');"), Value(std::string("run")));
   EXPECT_EQ(Eval("SELECT pathlastpart('a\\b/c');"), Value(std::string("c")));
-  for (const char* empty : {"'\\'", "''", "NULL"}) {
-    EXPECT_EQ(Eval(std::string("SELECT pathlastpart(") + empty + ");"), kNull) << empty;
-  }
+  EXPECT_EQ(Eval("SELECT pathlastpart('\\');"), kNull);
 }
 
 TEST_F(SqlFuncTest, AggregatesWorkPerGroup) {

@@ -1,6 +1,7 @@
-// Shared pieces of the database core tests: a raw SQLite connection for
-// looking at files from outside the library, connection handles that close
-// themselves, and a fixture that gives each test a fresh folder.
+// Shared pieces of the database core tests: connection handles that close
+// themselves, queries on the connection of a handle, and a fixture that
+// gives each test a fresh folder. Files are looked at from outside the
+// library with RawDb.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,55 +17,14 @@
 #include "qe/projectdb/connection.h"
 #include "qe/projectdb/db.h"
 #include "qe/sqlite/connection.h"
+#include "support/projectdb/schema_dump.h"
 #include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
 namespace qe::test {
 
 using Rows = std::vector<std::vector<std::string>>;
-
-// A plain sqlite3 connection, closed on destruction.
-class RawDb {
- public:
-  explicit RawDb(const std::string& path, int flags = SQLITE_OPEN_READWRITE) {
-    sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
-  }
-  ~RawDb() { sqlite3_close_v2(db_); }
-  RawDb(const RawDb&) = delete;
-  RawDb& operator=(const RawDb&) = delete;
-
-  sqlite3* get() const { return db_; }
-  int Exec(const std::string& sql) {
-    return sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
-  }
-  // Every row of sql as texts ("NULL" for NULL).
-  Rows Query(const std::string& sql) {
-    Rows rows;
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
-      ADD_FAILURE() << sql << ": " << sqlite3_errmsg(db_);
-      return rows;
-    }
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
-      rows.emplace_back();
-      for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
-        const unsigned char* text = sqlite3_column_text(stmt, i);
-        rows.back().push_back(text ? reinterpret_cast<const char*>(text) : "NULL");
-      }
-    }
-    sqlite3_finalize(stmt);
-    return rows;
-  }
-  // The first column of the first row ("" when there is none).
-  std::string Text(const std::string& sql) {
-    const Rows rows = Query(sql);
-    return rows.empty() || rows[0].empty() ? "" : rows[0][0];
-  }
-  long long Int(const std::string& sql) { return std::stoll("0" + Text(sql)); }
-
- private:
-  sqlite3* db_ = nullptr;
-};
+using RawDb = CRawDb;
 
 // A connection handle, disconnected at the end of its scope.
 class Handle {
@@ -81,8 +41,8 @@ class Handle {
 
 // The text of a one-value query, and the status of a statement, on the
 // connection of a handle.
-inline std::string OnHandle(uint32_t handle, const wchar_t* sql, int* code = nullptr) {
-  return QeSqlite_ReadOneStringW(CQeProjectDbConnectionManager::GetConnection(handle), sql, code)
+inline std::string OnHandle(uint32_t handle, const wchar_t* sql) {
+  return QeSqlite_ReadOneStringW(CQeProjectDbConnectionManager::GetConnection(handle), sql, nullptr)
       .ToUtf8();
 }
 inline int ExecOnHandle(uint32_t handle, const std::string& sql) {
@@ -112,8 +72,6 @@ class DbCoreTest : public ::testing::Test {
   void Create(const std::string& name = "p.db") {
     ASSERT_EQ(QeProjectDb_Db_Create(WFile(name)), 0) << name;
   }
-  // Makes every path under the folder count as lying on a network file system.
-  ScopedEnv Network() const { return ScopedEnv("QE_PROJECTDB_NETWORK_PATHS", Dir().c_str()); }
 
   TempDir dir_;
 };

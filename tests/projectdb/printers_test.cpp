@@ -23,13 +23,10 @@ TEST(PropertyPrinter, DecimalsFromMagnitude) {
     bool integral;
     double magnitude, value;
     const wchar_t* text;
-  } cases[] = {{false, 0, 1.5, L"1.500"},         {false, 0.5, 1.5, L"1.500"},
-               {false, 9.99, 1.5, L"1.500"},      {false, 10, 1.5, L"1.50"},
-               {false, 99.9, 1.5, L"1.50"},       {false, 100, 1.5, L"1.5"},
-               {false, 1e9, 1.5, L"1.5"},         {false, 0.05, 1.5, L"1.5000"},
+  } cases[] = {{false, 9.99, 1.5, L"1.500"},      {false, 10, 1.5, L"1.50"},
+               {false, 100, 1.5, L"1.5"},         {false, 0.05, 1.5, L"1.5000"},
                {false, 0.0004, 1.5, L"1.500000"}, {false, kNaN, 1.5, L"1.500"},
-               {false, kInf, 1.5, L"1.5"},        {true, 5, 1234.4, L"1234"},
-               {true, 0.05, 2.0, L"2"},           {false, -3, 1234.4, L"1234"},
+               {false, kInf, 1.5, L"1.5"},        {true, 0.05, 2.0, L"2"},
                {false, -0.001, -7.2, L"-7"}};
   for (const auto& c : cases) {
     EXPECT_EQ(CQeProjectDbPropertyPrinter::Create(c.integral, c.magnitude)->Print(c.value), c.text)
@@ -45,27 +42,14 @@ TEST(PropertyPrinter, DecimalsFromColumn) {
     const wchar_t* text;
   } cases[] = {{{1.5, 2.25, 101.0}, 2.25, L"2.250"},
                {{3.0, 4.0, 5.0}, 3.25, L"3"},
-               {{0.5, 0.25}, 0.5, L"0.50000"},
                {{0.001, 0.002}, 0.001, L"0.0010000"},
                {{-250.5, 3.0}, 3.0, L"3.000"},
-               {{1000000.5}, 1000000.5, L"1000000.5"},
                // No usable values; NULLs and values that are not finite are skipped.
-               {{}, 2.4, L"2"},
                {{std::nullopt, std::nullopt}, 7.0, L"7"},
-               {{std::nullopt, 0.5}, 0.5, L"0.50000"},
-               {{kNaN, 1.5, kInf}, 1.5, L"1.50000"},
-               {{kNaN}, 1.0, L"1"}};
+               {{kNaN, 1.5, kInf, std::nullopt}, 1.5, L"1.50000"}};
   for (const auto& c : cases) {
     EXPECT_EQ(CQeProjectDbPropertyPrinter::Create(c.column)->Print(c.value), c.text) << c.value;
   }
-}
-
-TEST(PropertyPrinter, DecimalsStayWhatCreateChose) {
-  Printer printer = CQeProjectDbPropertyPrinter::Create(false, 5);
-  printer->Update({1e6, 2e6});
-  EXPECT_EQ(printer->Print(1.5), L"1.500");
-  printer->SetOptionFlags(0);  // trailing zeros dropped
-  EXPECT_EQ(printer->Print(1.5), L"1.5");
 }
 
 class JdnPrinters : public ::testing::Test {
@@ -85,7 +69,6 @@ TEST_F(JdnPrinters, PrintLocalTextsOrNothing) {
         CQeProjectDbJdnDateTimePrinter::Create()}) {
     EXPECT_EQ(printer->Print(kNaN), L"");
     EXPECT_EQ(printer->Print(), L"");
-    EXPECT_EQ(printer->OptionFlags(), 1);
   }
 }
 

@@ -14,50 +14,30 @@ using qe::test::ScopedEnv;
 
 constexpr const char* kCentralEurope = "CET-1CEST,M3.5.0,M10.5.0/3";
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
+// 23:30 UTC on 28 February 2024 is 00:30 on the leap day in Central Europe.
+const double kLeapNight = CQeDateTime::FromUnixMilliseconds(1709163000000).GetJDN();
 
-// 31 January 2024, 13:45:01.007 local time.
-double January31() { return CQeDateTime(31, 0, 2024, 13, 45, 1, 7).GetJDN(); }
-
-TEST(SysTime, FileStampPartsInTheLocalZone) {
+TEST(SysTime, FileStampsFixedTimesAndFieldsInTheLocalZone) {
   ScopedEnv tz("TZ", kCentralEurope);
-  const struct {
-    bool date, time, ms;
-    const wchar_t* expected;
-  } cases[] = {{true, false, true, L"20240131_007"}, {true, true, true, L"20240131_134501_007"},
-               {true, false, false, L"20240131"},    {false, true, true, L"134501_007"},
-               {false, false, true, L"007"},         {false, false, false, L""}};
-  for (const auto& c : cases) {
-    EXPECT_EQ(QeProjectDb_Sys_JdnFormatForFile(January31(), c.date, c.time, c.ms), c.expected);
-  }
+  const double january31 = CQeDateTime(31, 0, 2024, 13, 45, 1, 7).GetJDN();
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormatForFile(january31, true, true, true), L"20240131_134501_007");
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormatForFile(january31, true, false, true), L"20240131_007");
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormatForFile(january31, false, true, false), L"134501");
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormatForFile(kLeapNight, true, true, false), L"20240229_003000");
   EXPECT_EQ(QeProjectDb_Sys_JdnFormatForFile(kNaN, true, true, true), L"");
-  // 23:30 UTC on 28 February is already the leap day in Central Europe.
-  const double jdn = CQeDateTime::FromUnixMilliseconds(1709163000000).GetJDN();
-  EXPECT_EQ(QeProjectDb_Sys_JdnFormatForFile(jdn, true, true, false), L"20240229_003000");
-  ScopedEnv utc("TZ", "UTC0");
-  EXPECT_EQ(QeProjectDb_Sys_JdnFormatForFile(jdn, true, true, false), L"20240228_233000");
-}
-
-TEST(SysTime, FixedTimeText) {
-  ScopedEnv tz("TZ", kCentralEurope);
-  EXPECT_EQ(QeProjectDb_Sys_JdnFormatTimeHHMMSSmmm(January31()), L"13:45:01.007");
-  const double lastMs = CQeDateTime(29, 1, 2024, 23, 59, 59, 999).GetJDN();
-  EXPECT_EQ(QeProjectDb_Sys_JdnFormatTimeHHMMSSmmm(lastMs), L"23:59:59.999");
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormatTimeHHMMSSmmm(january31), L"13:45:01.007");
   EXPECT_EQ(QeProjectDb_Sys_JdnFormatTimeHHMMSSmmm(kNaN), L"");
-  EXPECT_EQ(QeProjectDb_Sys_JdnParse(L"13:45:01"), -1.0);
-}
-
-TEST(SysTime, SystemTimeFields) {
-  ScopedEnv tz("TZ", kCentralEurope);
   SQeSystemTime st;
   auto fields = [&st] {
     return std::vector<int>{st.wYear, st.wMonth,  st.wDayOfWeek, st.wDay,
                             st.wHour, st.wMinute, st.wSecond,    st.wMilliseconds};
   };
-  QeProjectDb_Sys_JdnToST(CQeDateTime(29, 1, 2024, 0, 15, 30, 250).GetJDN(), &st);
-  EXPECT_EQ(fields(), (std::vector<int>{2024, 2, 4, 29, 0, 15, 30, 250}));
+  QeProjectDb_Sys_JdnToST(kLeapNight, &st);
+  EXPECT_EQ(fields(), (std::vector<int>{2024, 2, 4, 29, 0, 30, 0, 0}));
   QeProjectDb_Sys_JdnToST(kNaN, &st);
   EXPECT_EQ(fields(), std::vector<int>(8, 0));
-  QeProjectDb_Sys_JdnToST(2460370.0, nullptr);
+  ScopedEnv utc("TZ", "UTC0");
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormatForFile(kLeapNight, true, true, false), L"20240228_233000");
 }
 
 // Locale texts: ICU's data decides the exact wording, so these check the
@@ -70,62 +50,41 @@ class SysLocaleTexts : public ::testing::Test {
   double leapAfternoon_ = CQeDateTime(29, 1, 2024, 13, 45, 1, 7).GetJDN();
 };
 
-TEST_F(SysLocaleTexts, UnitedStates) {
-  ScopedEnv all("LC_ALL", "en_US.UTF-8");
+TEST_F(SysLocaleTexts, UnitedStatesGermanyAndJapan) {
   const double jdn = leapAfternoon_;
-  EXPECT_EQ(QeProjectDb_Sys_JdnFormatDateShort(jdn), L"2/29/24");
-  EXPECT_EQ(QeProjectDb_Sys_JdnFormatDateDM(jdn), L"2/29");
-  EXPECT_EQ(QeProjectDb_Sys_JdnFormatDateLong(jdn), L"February 29, 2024");
-  const CQeStringW timeLong = QeProjectDb_Sys_JdnFormatTimeLong(jdn);
-  EXPECT_EQ(timeLong.Find(L"1:45:01"), 0) << timeLong.ToUtf8();
-  EXPECT_GT(timeLong.Find(L"PM"), 0);
-  const CQeStringW timeShort = QeProjectDb_Sys_JdnFormatTimeShort(jdn);
-  EXPECT_EQ(timeShort.Find(L"1:45"), 0);
-  EXPECT_EQ(timeShort.Find(L":01"), -1);
-  EXPECT_EQ(QeProjectDb_Sys_JdnFormat(jdn), L"2/29/24 " + timeLong);
-  EXPECT_EQ(QeProjectDb_Sys_JdnFormatShort(jdn), L"2/29/24 " + timeShort);
-  EXPECT_EQ(QeProjectDb_Sys_DayJdnFormatShort(jdn), L"Thu 2/29/24 " + timeShort);
-}
-
-TEST_F(SysLocaleTexts, GermanyAndJapan) {
+  {
+    ScopedEnv all("LC_ALL", "en_US.UTF-8");
+    EXPECT_EQ(QeProjectDb_Sys_JdnFormatDateDM(jdn), L"2/29");
+    EXPECT_EQ(QeProjectDb_Sys_JdnFormatDateLong(jdn), L"February 29, 2024");
+    const CQeStringW timeLong = QeProjectDb_Sys_JdnFormatTimeLong(jdn);
+    EXPECT_EQ(timeLong.Find(L"1:45:01"), 0) << timeLong.ToUtf8();
+    EXPECT_GT(timeLong.Find(L"PM"), 0);
+    const CQeStringW timeShort = QeProjectDb_Sys_JdnFormatTimeShort(jdn);
+    EXPECT_EQ(timeShort.Find(L":01"), -1);
+    EXPECT_EQ(QeProjectDb_Sys_JdnFormat(jdn), L"2/29/24 " + timeLong);
+    EXPECT_EQ(QeProjectDb_Sys_DayJdnFormatShort(jdn), L"Thu 2/29/24 " + timeShort);
+  }
   ScopedEnv all("LC_ALL", "de_DE.UTF-8");
-  const double jdn = leapAfternoon_;
-  EXPECT_EQ(QeProjectDb_Sys_JdnFormatDateShort(jdn), L"29.02.24");
   EXPECT_EQ(QeProjectDb_Sys_JdnFormatDateDM(jdn), L"29.02");
   EXPECT_EQ(QeProjectDb_Sys_JdnFormatDateLong(jdn), L"29. Februar 2024");
-  EXPECT_EQ(QeProjectDb_Sys_JdnFormatTimeLong(jdn), L"13:45:01");
   EXPECT_EQ(QeProjectDb_Sys_JdnFormat(jdn), L"29.02.24 13:45:01");
   EXPECT_EQ(QeProjectDb_Sys_DayJdnFormatShort(jdn), L"Do. 29.02.24 13:45");
   // A year-first pattern loses its leading separator.
   ScopedEnv japan("LC_ALL", "ja_JP.UTF-8");
-  EXPECT_EQ(QeProjectDb_Sys_JdnFormatDateShort(leapAfternoon_), L"2024/02/29");
-  EXPECT_EQ(QeProjectDb_Sys_JdnFormatDateDM(leapAfternoon_), L"02/29");
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormatDateShort(jdn), L"2024/02/29");
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormatDateDM(jdn), L"02/29");
 }
 
 TEST_F(SysLocaleTexts, LcTimeOutranksLangAndTextsShowTheLocalZone) {
   ScopedEnv all("LC_ALL", nullptr);
   ScopedEnv lang("LANG", "en_US.UTF-8");
   ScopedEnv time("LC_TIME", "de_DE.UTF-8");
-  // 23:30 UTC on 28 February is 00:30 on the leap day in Central Europe.
-  const double jdn = CQeDateTime::FromUnixMilliseconds(1709163000000).GetJDN();
-  EXPECT_EQ(QeProjectDb_Sys_JdnFormatShort(jdn), L"29.02.24 00:30");
-  {
-    ScopedEnv utc("TZ", "UTC0");
-    EXPECT_EQ(QeProjectDb_Sys_JdnFormatShort(jdn), L"28.02.24 23:30");
-  }
-  ScopedEnv posix("LC_TIME", "POSIX");
-  EXPECT_NE(QeProjectDb_Sys_JdnFormat(leapAfternoon_).Find(L"29"), -1);
-}
-
-TEST_F(SysLocaleTexts, UnformattableValuesGiveEmptyTexts) {
-  ScopedEnv all("LC_ALL", "en_US.UTF-8");
-  for (auto format : {QeProjectDb_Sys_JdnFormat, QeProjectDb_Sys_JdnFormatShort,
-                      QeProjectDb_Sys_DayJdnFormatShort, QeProjectDb_Sys_JdnFormatDateLong,
-                      QeProjectDb_Sys_JdnFormatDateShort, QeProjectDb_Sys_JdnFormatDateDM,
-                      QeProjectDb_Sys_JdnFormatTimeLong, QeProjectDb_Sys_JdnFormatTimeShort}) {
-    for (double bad : {kNaN, std::numeric_limits<double>::infinity(), 1e30}) {
-      EXPECT_EQ(format(bad), L"");
-    }
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormatShort(kLeapNight), L"29.02.24 00:30");
+  ScopedEnv utc("TZ", "UTC0");
+  EXPECT_EQ(QeProjectDb_Sys_JdnFormatShort(kLeapNight), L"28.02.24 23:30");
+  for (double bad : {kNaN, std::numeric_limits<double>::infinity(), 1e30}) {
+    EXPECT_EQ(QeProjectDb_Sys_JdnFormat(bad), L"");
+    EXPECT_EQ(QeProjectDb_Sys_JdnFormatDateLong(bad), L"");
   }
 }
 
