@@ -35,29 +35,25 @@ CWriterProcess::CWriterProcess(const std::vector<std::string>& args) {
 }
 
 CWriterProcess::~CWriterProcess() {
-  if (pid_ > 0) {
-    kill(pid_, SIGKILL);
-    int status = 0;
-    waitpid(pid_, &status, 0);
-  }
+  Kill();
+  std::vector<std::string> rest;
+  Finish(rest);
   if (fd_ >= 0) close(fd_);
 }
 
-bool CWriterProcess::Fill(int timeoutMs) {
+bool CWriterProcess::Fill(std::chrono::microseconds timeout) {
   if (ended_ || fd_ < 0) return false;
   pollfd poller{fd_, POLLIN, 0};
-  const int ready = poll(&poller, 1, timeoutMs);
-  if (ready < 0 && errno == EINTR) return true;
-  if (ready <= 0) return ready == 0;
+  const timespec wait{static_cast<time_t>(timeout.count() / 1000000),
+                      static_cast<long>(timeout.count() % 1000000 * 1000)};
+  const int ready = ppoll(&poller, 1, timeout.count() < 0 ? nullptr : &wait, nullptr);
+  if (ready <= 0) return ready == 0 || errno == EINTR;
   char chunk[4096];
   const ssize_t n = read(fd_, chunk, sizeof chunk);
   if (n < 0 && errno == EINTR) return true;
-  if (n <= 0) {
-    ended_ = true;
-    return false;
-  }
-  buffer_.append(chunk, static_cast<size_t>(n));
-  return true;
+  if (n <= 0) ended_ = true;
+  if (n > 0) buffer_.append(chunk, static_cast<size_t>(n));
+  return n > 0;
 }
 
 bool CWriterProcess::TakeLine(std::string& line) {
@@ -70,7 +66,7 @@ bool CWriterProcess::TakeLine(std::string& line) {
 
 bool CWriterProcess::ReadLine(std::string& line) {
   while (!TakeLine(line)) {
-    if (!Fill(-1)) return false;
+    if (!Fill(std::chrono::microseconds(-1))) return false;
   }
   return true;
 }
@@ -82,13 +78,7 @@ void CWriterProcess::ReadFor(std::chrono::microseconds duration, std::vector<std
     while (TakeLine(line)) lines.push_back(line);
     const auto left = std::chrono::duration_cast<std::chrono::microseconds>(
         deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0 || ended_) return;
-    // poll counts whole milliseconds; the last part is slept exactly.
-    if (left < std::chrono::milliseconds(1)) {
-      usleep(static_cast<useconds_t>(left.count()));
-      continue;
-    }
-    if (!Fill(static_cast<int>(left.count() / 1000))) return;
+    if (left.count() <= 0 || !Fill(left)) return;
   }
 }
 
@@ -102,11 +92,9 @@ int CWriterProcess::Finish(std::vector<std::string>& lines) {
   // Lines are written whole in one write each; a rest would not be a report.
   buffer_.clear();
   int status = -1;
-  if (pid_ > 0) {
-    while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-    }
-    pid_ = -1;
+  while (pid_ > 0 && waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
   }
+  pid_ = -1;
   return status;
 }
 

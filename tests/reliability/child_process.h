@@ -33,9 +33,9 @@ class CWriterProcess {
   int Finish(std::vector<std::string>& lines);
 
  private:
-  // Reads once what is there (waiting at most timeoutMs, -1: until data
+  // Reads once what is there (waiting at most timeout, negative: until data
   // or end); false at the end.
-  bool Fill(int timeoutMs);
+  bool Fill(std::chrono::microseconds timeout);
   bool TakeLine(std::string& line);
 
   pid_t pid_ = -1;

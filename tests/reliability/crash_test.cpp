@@ -92,7 +92,6 @@ TEST_P(CrashTest, KilledWriterKeepsEveryCommittedBatchAndNoPartOfAnother) {
   const uint64_t seed = Seed();
   std::cout << "seed " << seed << " (QE_RELIABILITY_SEED repeats it), journal " << journal
             << std::endl;
-  RecordProperty("seed", std::to_string(seed));
   std::mt19937_64 random(seed);
 
   qe::test::TempDir dir;
@@ -140,10 +139,8 @@ TEST_P(CrashTest, KilledWriterKeepsEveryCommittedBatchAndNoPartOfAnother) {
   // The file is still a working project database: a writer connects and
   // finishes a batch.
   int status = 0;
-  const auto lines =
-      RunWriter({"acquire", path, std::to_string(kKills * kBatchSpan), "1"}, &status);
+  Collect(RunWriter({"acquire", path, std::to_string(kKills * kBatchSpan), "1"}, &status), reports);
   EXPECT_TRUE(ExitedWith(status, 0)) << DescribeStatus(status);
-  Collect(lines, reports);
   ExpectConsistent(path, reports, kKills);
 
   // The run the crashes left marked running is closed as after a crash: finish
@@ -161,8 +158,6 @@ TEST_P(CrashTest, KilledWriterKeepsEveryCommittedBatchAndNoPartOfAnother) {
   std::cout << "kills " << kKills << " (" << killedBeforeReady << " before the writer was ready)"
             << ", steps reported " << reports.size() << ", steps found " << committedSteps
             << std::endl;
-  RecordProperty("kills", kKills);
-  RecordProperty("steps_reported", static_cast<int>(reports.size()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Journal, CrashTest, ::testing::Values("wal", "truncate"));
@@ -196,19 +191,14 @@ TEST(CrashUpgrade, KilledUpgradeResumesFromTheLastCompletedStep) {
   std::mt19937_64 random(seed);
   qe::test::TempDir dir(qe::test::FixtureFolderBase());
   const std::string alone = dir.File("alone.db");
-  const std::string stepsOnly = dir.File("steps.db");
   const std::string path = dir.File("killed.db");
   ASSERT_EQ(qe::test::BuildProjectDbAtVersion(fs::path(alone).wstring(), 10), 0);
-  ASSERT_EQ(qe::test::BuildProjectDbByUpgrading(fs::path(stepsOnly).wstring(), 77), 0);
   const auto startTime = std::chrono::steady_clock::now();
   ASSERT_EQ(QeProjectDb_Db_Upgrade(CQeStringW::FromUtf8(alone), nullptr), 0);
   const auto duration = std::chrono::duration_cast<std::chrono::microseconds>(
       std::chrono::steady_clock::now() - startTime);
 
-  const std::set<std::string> full = SchemaLines(alone), steps = SchemaLines(stepsOnly);
-  for (const std::string& line : steps) {
-    ASSERT_EQ(full.count(line), 1u) << "the steps alone make: " << line;
-  }
+  const std::set<std::string> full = SchemaLines(alone);
   const auto rows = RowCounts(alone);
 
   // Rounds on a new old file each, until enough kills landed.
@@ -230,12 +220,9 @@ TEST(CrashUpgrade, KilledUpgradeResumesFromTheLastCompletedStep) {
       child.ReadFor(std::chrono::microseconds(delay(random)), lines);
       child.Kill();
       const int status = child.Finish(lines);
-      ASSERT_TRUE(WIFSIGNALED(status) || ExitedWith(status, 0)) << DescribeStatus(status);
-      if (ExitedWith(status, 0)) {
-        ASSERT_EQ(lines, std::vector<std::string>{"S 0"});
-      } else {
-        ++kills;
-      }
+      ASSERT_TRUE(WIFSIGNALED(status) || lines == std::vector<std::string>{"S 0"})
+          << DescribeStatus(status);
+      kills += WIFSIGNALED(status);
       ASSERT_EQ(CheckFile(path), "ok") << "after kill " << kills;
       SQeProjectDbFileInfo info;
       ASSERT_EQ(QeProjectDb_Db_GetInfo(CQeStringW::FromUtf8(path), &info), 0);
@@ -243,13 +230,16 @@ TEST(CrashUpgrade, KilledUpgradeResumesFromTheLastCompletedStep) {
       version = info.iVersion;
       if (WIFSIGNALED(status)) versions.insert(version);
     }
-    // Between what the steps alone make and what a whole upgrade makes.
+    // What a whole upgrade makes, but perhaps without the index on settings.
     const std::set<std::string> resumed = SchemaLines(path);
     for (const std::string& line : resumed) {
       EXPECT_EQ(full.count(line), 1u) << "not in an upgrade left alone: " << line;
     }
-    for (const std::string& line : steps) {
-      EXPECT_EQ(resumed.count(line), 1u) << "missing: " << line;
+    for (const std::string& line : full) {
+      const bool settingsIndex =
+          line.find("settings") != std::string::npos &&
+          (line.find("index") != std::string::npos || line.find("INDEX") != std::string::npos);
+      EXPECT_TRUE(resumed.count(line) || settingsIndex) << "missing: " << line;
     }
     EXPECT_EQ(RowCounts(path), rows);
     if (HasFailure()) return;

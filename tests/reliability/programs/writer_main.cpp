@@ -10,12 +10,11 @@
 //       <busy calls> <frame retries> <key mismatches>". --fail-fast replaces
 //       the 60 s busy timeout by a handler that counts and gives up at once,
 //       so every lock conflict goes through the restart protocol.
-//   create DB LIMIT | insert DB LIMIT ROWS | upgrade DB LIMIT
-//   merge TARGET SOURCE LIMIT
+//   insert DB LIMIT ROWS | upgrade DB LIMIT
 //       The operation with every file limited to LIMIT bytes (RLIMIT_FSIZE,
 //       SIGXFSZ ignored: a write past it fails as on a full disk; "none": no
 //       limit). Prints "S <status>" ("C 0" instead when insert cannot
-//       connect; merge first prints "F <files copied> <file copies failed>").
+//       connect).
 //   project DB | run DB
 //       Inserts a project (or a run of the database's project) whose folder
 //       the parent made read-only. Run as root, it first enters a user
@@ -39,7 +38,6 @@
 
 #include "qe/projectdb/connection.h"
 #include "qe/projectdb/db.h"
-#include "qe/projectdb/merge.h"
 #include "qe/projectdb/records.h"
 #include "qe/projectdb/upgrade.h"
 #include "qe/sqlite/cmd.h"
@@ -117,21 +115,13 @@ void LimitFileSize(const std::string& limit) {
   setrlimit(RLIMIT_FSIZE, &current);
 }
 
-// The fault commands: the operation under the limit given last but one
-// (merge: last), "S <status>".
+// The fault commands: the operation under the limit given second, "S <status>".
 int Fault(const std::string& command, const Args& args) {
-  const size_t expected = command == "insert" || command == "merge" ? 3 : 2;
-  if (args.size() != expected) return kUsage;
-  LimitFileSize(args[command == "merge" ? 2 : 1]);
+  if (args.size() != (command == "insert" ? 3u : 2u)) return kUsage;
+  LimitFileSize(args[1]);
   int status = 0;
-  if (command == "create") {
-    status = QeProjectDb_Db_Create(W(args[0]));
-  } else if (command == "upgrade") {
+  if (command == "upgrade") {
     status = QeProjectDb_Db_Upgrade(W(args[0]), nullptr);
-  } else if (command == "merge") {
-    SQeProjectDbMergeReport report;
-    status = QeProjectDb_Db_MergeDbEx(W(args[0]), W(args[1]), nullptr, &report);
-    Report("F " + std::to_string(report.iFilesCopied) + " " + std::to_string(report.iFileFailures));
   } else {
     const uint32_t h = QeProjectDb_Db_Connect(W(args[0]));
     SAcquisitionRun run;
@@ -195,9 +185,7 @@ int main(int argc, char** argv) {
   const std::string command = argv[1];
   const Args args(argv + 2, argv + argc);
   if (command == "acquire") return Acquire(args);
-  if (command == "create" || command == "insert" || command == "upgrade" || command == "merge") {
-    return Fault(command, args);
-  }
+  if (command == "insert" || command == "upgrade") return Fault(command, args);
   if (command == "project" || command == "run") return ReadOnly(command, args);
   return kUsage;
 }
