@@ -253,18 +253,6 @@ std::vector<std::string> MergeTest::ConsistencyProblems(const std::filesystem::p
   for (const auto& row : db.Rows("PRAGMA foreign_key_check")) {
     problems.push_back("foreign_key_check: " + row[0] + " row " + row[1]);
   }
-  for (const SQeSqliteTableDef* def : g_QeProjectDbTables) {
-    for (uint32_t i = 0; i < def->nColumns; ++i) {
-      const SQeSqliteColDef& col = def->pColumns[i];
-      if (col.iKeyKind != eQeSqliteKeyForeign) continue;
-      const std::string table = Utf8(def->wszName);
-      const std::string column = Utf8(col.wszName);
-      const long long dangling =
-          db.Int("SELECT count(*) FROM " + table + " WHERE " + column + " IS NOT NULL AND " +
-                 column + " NOT IN (SELECT iKey FROM " + Utf8(col.pForeignKey->wszTable) + ")");
-      if (dangling) problems.push_back(table + "." + column + ": " + std::to_string(dangling));
-    }
-  }
   if (db.Int("SELECT count(*) FROM sqlite_master WHERE name LIKE '%\\_map' ESCAPE '\\' OR name "
              "LIKE '%\\_old' ESCAPE '\\' OR name LIKE 'trg\\_%' ESCAPE '\\'")) {
     problems.push_back("working tables left behind");

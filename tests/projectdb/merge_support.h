@@ -67,8 +67,8 @@ class MergeTest : public ::testing::Test {
   // ("project.wszFolderName") are left out.
   static std::vector<std::string> Canonical(CRawDb& db, const std::wstring& table,
                                             const std::set<std::string>& ignored = {});
-  // Failures of foreign keys, integrity and dangling references (empty
-  // when the file is consistent).
+  // Failures of foreign keys and integrity, and working tables left behind
+  // (empty when the file is consistent).
   static std::vector<std::string> ConsistencyProblems(const std::filesystem::path& path);
   // Names of the files under folder, relative to it, sorted.
   static std::vector<std::string> FilesUnder(const std::filesystem::path& folder);
