@@ -29,6 +29,12 @@ CQeStringW QeSqlite_QuotedText(const CQeStringW& text);
 // and apostrophes are doubled. 50%_a\b's becomes 50\%\_a\\b''s.
 CQeStringW QeSqlite_EscapeLikeText(const CQeStringW& text);
 
+// The text as SQLite stores and returns it: what UTF-8 and UTF-16 cannot
+// carry (surrogates, values beyond U+10FFFF) and the noncharacters U+FFFE
+// and U+FFFF become U+FFFD, as SQLite's own conversion does. Compare a
+// caller's text with texts read back from the file in this form.
+CQeStringW QeSqlite_StoredText(const CQeStringW& text);
+
 // Fills a SQL template; the arguments are type-checked (see CQeStringW::Format).
 template <typename... Args>
 CQeStringW QeSqlite_FormatSql(const wchar_t* sqlTemplate, const Args&... args) {

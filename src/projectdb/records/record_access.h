@@ -96,7 +96,7 @@ int InsertOne(sqlite3* db, const SQeSqliteTableDef& table,
 }
 
 // The name test of projects and job definitions: collects the `wszName`
-// of every row of table that begins with the name's prefix (select is
+// of every row of table that holds the name's prefix (select is
 // "SELECT" or "SELECT DISTINCT") and lets QeProjectDb_Sys_IsNameUnique
 // decide and propose.
 bool IsNameUniqueIn(sqlite3* db, const SQeSqliteTableDef& table, const wchar_t* select,

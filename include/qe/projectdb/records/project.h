@@ -104,6 +104,8 @@ int QeProjectDb_Proj_Update(uint32_t handle, int64_t key, const CQeStringW& name
 // True (uniqueName = name) when no project has exactly that name; otherwise
 // false and uniqueName is a free name "<prefix> 1", "<prefix> 2", ...
 // (QeProjectDb_Sys_IsNameUnique over the names sharing the name's prefix).
+// The name is compared, and uniqueName given, in the form the file stores
+// (QeSqlite_StoredText), and a taken name with leading blanks counts.
 bool QeProjectDb_Proj_IsNameUnique(uint32_t handle, const CQeStringW& name, CQeStringW& uniqueName);
 
 // Deletes the project and, by the schema's cascades, its job definitions,
