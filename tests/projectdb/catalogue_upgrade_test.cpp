@@ -10,7 +10,6 @@
 #include "qe/core/status.h"
 #include "qe/projectdb/records/labware_catalogue.h"
 #include "qe/projectdb/records/labware_dish.h"
-#include "qe/projectdb/records/labware_slide.h"
 
 namespace qe::test {
 namespace {
@@ -101,12 +100,6 @@ TEST_F(CatalogueUpgrade, NewDatabaseRefreshedHoldsExactlyTheCatalogue) {
     EXPECT_EQ(Names(*row), Names(name));
     ExpectHolder(*row, dishGeometries.at(name.wszConfigUuid.str())->holder);
   }
-  for (const auto& entry : Catalogue::m_vectSlides) {
-    SQeProjectDbRow_slidedef row;
-    ASSERT_EQ(QeProjectDb_Slidedef_GetOne(h_, entry.holder.GetUuid(), row), eQeOk);
-    EXPECT_EQ(Names(row), entry.holder.GetCompanyName().str() + L"//");
-    ExpectHolder(row, entry.holder);
-  }
   // Refreshing again writes nothing and says nothing.
   DiagLines diag;
   RefreshAll();
@@ -146,18 +139,6 @@ TEST_F(CatalogueUpgrade, FailedPhaseOneWritesNoNamesAndKeepsTheVersion) {
     EXPECT_EQ(diag.Joined(), "Updating Wellplate definitions... | Upgrade (phase 1) FAILED");
   }
   EXPECT_EQ(State(), "1 0 0 0 0: 3 0 0");
-}
-
-TEST_F(CatalogueUpgrade, FailedPhaseTwoTakesPhaseOneBack) {
-  // A name stored under the uuid of catalogue product 3368.
-  ASSERT_EQ(Exec(L"INSERT INTO wellplateconfiguration(wszUuid,iRowCount,iColCount,iRowNaming,"
-                 L"iColNaming) VALUES('mine',1,1,0,0);"
-                 L"INSERT INTO wellplatename(wszUuid,iWellplateconfigKeyRef,wszCompany,wszType,"
-                 L"wszModel,iUserImported,iRemoved) VALUES('1f5ae28cbdd048f381a7511a7ee146e4',1,"
-                 L"'Custom wellplates','','mine',1,0);"),
-            0);
-  EXPECT_EQ(Plates(h_, 6), eQeFailed);
-  EXPECT_EQ(State(), "1 1 0 0 0: 0 0 0");
 }
 
 }  // namespace

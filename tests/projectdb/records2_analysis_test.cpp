@@ -66,9 +66,8 @@ TEST_F(RecordsAnalysisTest, FullAnalysisIsWrittenInBatchesAndGoesWithItsRun) {
   std::vector<SQeProjectDbRow_binlayer> layers;
   ASSERT_EQ(QeProjectDb_Binlayer_GetMany(h_, run_, layers), 0);
   ASSERT_EQ(layers.size(), 2u);
-  EXPECT_EQ(std::make_tuple(layers[0].wszName, layers[0].iAssayrunKeyRef, layers[0].iColor),
-            std::make_tuple(kQuoteName, assay, 0xff0000));
-  EXPECT_FALSE(layers[0].bSelected);
+  EXPECT_EQ(std::make_tuple(layers[0].wszName, layers[0].iAssayrunKeyRef),
+            std::make_tuple(kQuoteName, assay));
 
   ASSERT_EQ(QeProjectDb_Jobrun_Delete(h_, run_), 0);
   EXPECT_EQ(Count("assayrun"), 1);

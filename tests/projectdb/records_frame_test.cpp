@@ -1,5 +1,5 @@
 // Frames, run loops, loop indices and frame tags of one run: the null-key
-// rules, frame index conflicts, loop order and tag removal.
+// rules, frame index conflicts and tag removal.
 #include "projectdb/records_support.h"
 
 namespace qe::test {
@@ -45,18 +45,6 @@ TEST_F(RecordsFrameTest, AFrameIndexConflictFailsIsIgnoredOrReplaced) {
   EXPECT_GT(key, first);
   EXPECT_EQ(Count("frame"), 1);
   EXPECT_EQ(Col("frame", "dCTime=2460009.5", key), 1);
-}
-
-TEST_F(RecordsFrameTest, RunLoopsComeBackInLoopOrderAfterTheCallersRows) {
-  int64_t keys[3] = {};
-  for (int i = 0; i < 3; ++i) {
-    ASSERT_EQ(QeProjectDb_Runloop_Insert(h_, run_, 0, 2 - i, 2 - i, 30, &keys[i]), 0);
-  }
-  std::vector<SQeProjectDbRow_runloop> loops{SQeProjectDbRow_runloop(-1, 0, 0, 0, 0, 0)};
-  EXPECT_EQ(QeProjectDb_Runloop_GetMany(h_, run_, loops), 0);
-  ASSERT_EQ(loops.size(), 4u);
-  EXPECT_EQ(std::make_tuple(loops[0].iKey, loops[1].iKey, loops[2].iKey, loops[3].iKey),
-            std::make_tuple(int64_t{-1}, keys[2], keys[1], keys[0]));
 }
 
 TEST_F(RecordsFrameTest, FrameTagsIgnoreDuplicatesAndRemoveOnlyWhatMatches) {

@@ -1,6 +1,6 @@
-// Job runs: folder names under both folder formats, failed inserts, updates
-// that leave the modification time, the parent stamps of the temporary
-// triggers, the latest run, deletion of row and folder.
+// Job runs: folder names under both folder formats, updates that leave the
+// modification time, the parent stamps of the temporary triggers, deletion
+// of row and folder.
 #include <fstream>
 #include <regex>
 
@@ -52,21 +52,6 @@ TEST_F(RecordsJobrunTest, RunFolderNamesUnderBothFolderFormats) {
   }
 }
 
-TEST_F(RecordsJobrunTest, InsertFailures) {
-  // A folder that cannot be made: nothing written, outputs untouched.
-  std::ofstream(Root() / "Project" / "Zell_Scan_2_0__ü_") << "x";
-  SQeProjectDbRow_jobrun row(7, 0, 0, 0, 0, 0, 0, 0, L"", L"untouched", L"", L"", L"");
-  CQeStringW folder = L"untouched";
-  EXPECT_NE(Insert(L"R", &row, &folder), 0);
-  EXPECT_EQ(std::make_tuple(row.iKey, folder),
-            std::make_tuple(int64_t{7}, CQeStringW(L"untouched")));
-  // Job program 0 is written as 0, which names no program: the row is refused.
-  fs::remove(Root() / "Project" / "Zell_Scan_2_0__ü_");
-  EXPECT_EQ(Insert(L"R", &row, &folder, 0), SQLITE_CONSTRAINT);
-  EXPECT_EQ(row.iKey, 0);
-  EXPECT_EQ(Count("jobrun"), 0);
-}
-
 // The update functions leave the modification times of the run and its
 // parents alone; a change of the run's time carries up to both parents
 // (the connection's temporary triggers).
@@ -94,19 +79,6 @@ TEST_F(RecordsJobrunTest, UpdatesChangeTheirColumnsOnlyAndATimeChangeStampsThePa
   EXPECT_EQ(std::make_tuple(Get<SQeProjectDbRow_jobdef>(jobdef2).dMTime,
                             Get<SQeProjectDbRow_project>(project_).dMTime),
             std::make_tuple(2460200.75, 2460200.75));
-}
-
-TEST_F(RecordsJobrunTest, LatestIsByStartWithinTheProject) {
-  SQeProjectDbRow_jobrun first, second;
-  ASSERT_EQ(Insert(L"first", &first, nullptr), 0);
-  ASSERT_EQ(Insert(L"second", &second, nullptr), 0);
-  ASSERT_EQ(Exec("UPDATE jobrun SET dCTime=dCTime+1 WHERE " + Eq("iKey", first.iKey)), 0);
-  const int64_t other = AddProject(L"Other", L"Other");
-  const int64_t otherRun = AddRun(other, AddJobdef(other));
-  ASSERT_EQ(Exec("UPDATE jobrun SET dCTime=dCTime+5 WHERE " + Eq("iKey", otherRun)), SQLITE_OK);
-  SQeProjectDbRow_jobrun latest;
-  EXPECT_EQ(QeProjectDb_Jobrun_GetLatest(h_, project_, latest), 0);
-  EXPECT_EQ(latest.iKey, first.iKey);
 }
 
 TEST_F(RecordsJobrunTest, DeleteKeepsTheFolderAndDeleteFolderKeepsTheRow) {

@@ -1,4 +1,4 @@
-// The labware of runs: plates, slides and wells with the empty-is-NULL rule.
+// The labware of runs: plates and slides with the empty-is-NULL rule.
 #include <vector>
 
 #include "projectdb/records_labware_support.h"
@@ -19,10 +19,6 @@ TEST_F(UsedTest, EmptyNamesAndBarcodesAreStoredAsNull) {
   EXPECT_EQ(Text(L"SELECT group_concat(typeof(wszName)||typeof(wszBarcode)||typeof(wszDesc)) FROM "
                  L"plateinfo"),
             "nullnulltext,textnulltext");
-  std::vector<SQeProjectDbRow_wellinfo> wells{{0, run, 0, L"A01"}, {0, run, 1, L""}};
-  ASSERT_EQ(QeProjectDb_Wellinfo_InsertMany(h_, wells), 0);
-  EXPECT_EQ(Text(L"SELECT group_concat(iWellIndex||coalesce(wszName,'-')) FROM wellinfo"),
-            "0A01,1-");
 }
 
 TEST_F(UsedTest, SlideBarcodeSetToNull) {

@@ -108,12 +108,12 @@ class RecordApiTest : public ::testing::Test {
   // job definition; *folder receives the run's absolute folder.
   int64_t AddRun(int64_t project, int64_t jobdef, int64_t flags = 1,
                  const CQeStringW& name = L"Run", CQeStringW* folder = nullptr) {
-    SQeProjectDbRow_project p;
-    EXPECT_EQ(QeProjectDb_Proj_GetOne(h_, project, p), 0);
     SQeProjectDbRow_jobrun row;
     EXPECT_EQ(
-        QeProjectDb_Jobrun_Insert(h_, project, QeProjectDb_Proj_MakeAbsPath(h_, p.wszFolderName),
-                                  jobdef, AddJobprogram(jobdef), flags, name, L"", &row, folder),
+        QeProjectDb_Jobrun_Insert(
+            h_, project,
+            QeProjectDb_Proj_MakeAbsPath(h_, Get<SQeProjectDbRow_project>(project).wszFolderName),
+            jobdef, AddJobprogram(jobdef), flags, name, L"", &row, folder),
         0);
     return row.iKey;
   }
