@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cmath>
-#include <numbers>
 
 #include "picture/test_images.h"
 #include "qe/core/status.h"
@@ -19,13 +17,12 @@ constexpr SQeColor kBlue{0, 0, 255};
 constexpr SQeColor kWhite = CQeDrawingSurface::kWhite;
 constexpr SQeColor kBlack = CQeDrawingSurface::kBlack;
 
-// Bounding box of the pixels that are not white, and how many there are.
-SQeRect Ink(const CQeDrawingSurface& surface, int* count = nullptr) {
+// Bounding box of the pixels that are not white.
+SQeRect Ink(const CQeDrawingSurface& surface) {
   SQeRect box{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
   for (int y = 0; y < surface.Height(); ++y) {
     for (int x = 0; x < surface.Width(); ++x) {
       if (surface.GetPixel(x, y) == kWhite) continue;
-      if (count) ++*count;
       box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1),
              std::max(box.bottom, y + 1)};
     }
@@ -69,18 +66,6 @@ TEST(DrawingSurface, StretchDIBitsScalesTopDownAndBottomUpPicturesAndRefusesOthe
   EXPECT_EQ(flipped.GetPixel(1, 1), kGreen);
 }
 
-TEST(DrawingSurface, LinesLeaveOutTheirEndPointAndAreClipped) {
-  CQeDrawingSurface surface(10, 10);
-  ASSERT_TRUE(QeDc_MoveToEx(surface.Handle(), 0, 0, nullptr));
-  ASSERT_TRUE(QeDc_LineTo(surface.Handle(), 4, 4));
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(surface.GetPixel(i, i), kBlack) << i;
-  EXPECT_EQ(surface.GetPixel(4, 4), kWhite);
-  ASSERT_TRUE(QeDc_MoveToEx(surface.Handle(), -5, 9, nullptr));
-  ASSERT_TRUE(QeDc_LineTo(surface.Handle(), 20, 9));
-  EXPECT_EQ(surface.GetPixel(0, 9), kBlack);
-  EXPECT_EQ(surface.GetPixel(9, 9), kBlack);
-}
-
 TEST(DrawingSurface, CentredTextSitsInTheMiddleOfItsRectangle) {
   CQeDrawingSurface surface(60, 40);
   const SQeRect rect{10, 10, 50, 30};
@@ -93,26 +78,6 @@ TEST(DrawingSurface, CentredTextSitsInTheMiddleOfItsRectangle) {
   EXPECT_EQ(ink.top, 10 + (20 - 7) / 2);
   EXPECT_EQ(ink.right - ink.left, 17);
   EXPECT_EQ(ink.bottom - ink.top, 7);
-}
-
-TEST(DrawingSurface, PolygonsFillTheirAreaClippedToTheSurface) {
-  CQeDrawingSurface surface(60, 60);
-  std::vector<SQePoint> circle;
-  for (int i = 0; i < 96; ++i) {
-    const double a = 2 * std::numbers::pi * i / 96;
-    circle.push_back({static_cast<int>(std::lround(30 + 20 * std::cos(a))),
-                      static_cast<int>(std::lround(30 + 20 * std::sin(a)))});
-  }
-  surface.FillPolygon(circle, kRed);
-  int count = 0;
-  Ink(surface, &count);
-  EXPECT_NEAR(count, std::numbers::pi * 400, std::numbers::pi * 400 * 0.03);
-  EXPECT_EQ(surface.GetPixel(13, 13), kWhite) << "corners of the bounding square are outside";
-  CQeDrawingSurface clipped(10, 10);
-  clipped.FillPolygon({{-50, -50}, {5, -50}, {5, 60}, {-50, 60}}, kRed);
-  count = 0;
-  Ink(clipped, &count);
-  EXPECT_EQ(count, 50);
 }
 
 TEST(DrawingSurface, HandlesNameLiveSurfacesOnly) {

@@ -33,7 +33,7 @@ class TiffTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(TiffTest, MultiPageGrayReportsPagesAndScalesByAreaAverage) {
+TEST_F(TiffTest, MultiPageGrayFitsScalesByAreaAverageAndChecksFrames) {
   // 256 x 64, v = x / 2 + 2 y: every 2 x 2 block averages to i + 4 j + 1.
   STestTiffPage gradient{.width = 256, .height = 64, .compression = COMPRESSION_LZW};
   for (uint32_t i = 0; i < 256 * 64; ++i) gradient.values.push_back(i % 256 / 2 + 2 * (i / 256));
@@ -45,6 +45,11 @@ TEST_F(TiffTest, MultiPageGrayReportsPagesAndScalesByAreaAverage) {
   EXPECT_EQ(info.uiFrameCount, 3u);
 
   unsigned int w = 0, h = 0;
+  EXPECT_EQ(file->ReadFrame(0, picture_.Get()), eQeMissingArgument) << "no pixels yet";
+  EXPECT_EQ(file->GetFitSize(0, 0, 128, &w, &h), eQeMissingArgument);
+  EXPECT_EQ(file->GetFitSize(3, 128, 128, &w, &h), eQeNotFound);
+  ASSERT_EQ(file->GetFitSize(2, 128, 128, &w, &h), eQeOk);
+  EXPECT_EQ(w, 8u) << "never enlarged";
   ASSERT_EQ(file->GetFitSize(0, 128, 128, &w, &h), eQeOk);
   ASSERT_EQ(w, 128u);
   ASSERT_EQ(h, 32u);
@@ -61,24 +66,17 @@ TEST_F(TiffTest, MultiPageGrayReportsPagesAndScalesByAreaAverage) {
   EXPECT_EQ(At(picture_.Get(), 5, 5, 1), 200);
   ASSERT_EQ(file->ReadFrame(0, picture_.Get()), eQeOk);
   EXPECT_EQ(At(picture_.Get(), 0, 0), 1);
+  EXPECT_EQ(file->ReadFrame(-1, picture_.Get()), eQeNotFound);
 }
 
 TEST_F(TiffTest, SixteenBitFramesAreStretchedByTheirMinimumAndMaximum) {
-  STestTiffPage page{.width = 4,
-                     .height = 4,
-                     .bits = 16,
-                     .compression = COMPRESSION_ADOBE_DEFLATE,
-                     .rowsPerStrip = 2};
-  for (int i = 0; i < 16; ++i) page.values.push_back(static_cast<uint16_t>(1000 + 85 * (i % 4)));
-  const STestTiffPage constant{
-      .width = 2, .height = 2, .bits = 16, .values = {0x8123, 0x8123, 0x8123, 0x8123}};
+  STestTiffPage page{.width = 4, .height = 1, .bits = 16, .values = {1000, 1085, 1170, 1255}};
+  const STestTiffPage constant{.width = 2, .height = 1, .bits = 16, .values = {0x8123, 0x8123}};
   auto file = Open("deep.tif", {page, constant});
-  ASSERT_EQ(ReadInto(*file, 0, picture_.Get(), 4, 4, 1), eQeOk);
-  for (unsigned int y = 0; y < 4; ++y) {
-    for (unsigned int x = 0; x < 4; ++x) EXPECT_EQ(At(picture_.Get(), x, y), 85 * x);
-  }
-  ASSERT_EQ(ReadInto(*file, 1, picture_.Get(), 2, 2, 1), eQeOk);
-  EXPECT_EQ(At(picture_.Get(), 1, 1), 0x81) << "a constant frame keeps its upper byte";
+  ASSERT_EQ(ReadInto(*file, 0, picture_.Get(), 4, 1, 1), eQeOk);
+  for (unsigned int x = 0; x < 4; ++x) EXPECT_EQ(At(picture_.Get(), x, 0), 85 * x);
+  ASSERT_EQ(ReadInto(*file, 1, picture_.Get(), 2, 1, 1), eQeOk);
+  EXPECT_EQ(At(picture_.Get(), 1, 0), 0x81) << "a constant frame keeps its upper byte";
 }
 
 TEST_F(TiffTest, TiledRgbWithPartialEdgeTilesReadsEveryPixel) {
@@ -103,27 +101,6 @@ TEST_F(TiffTest, TiledRgbWithPartialEdgeTilesReadsEveryPixel) {
   // Read into one component, a colour frame gives its luminance.
   ASSERT_EQ(ReadInto(*file, 0, picture_.Get(), 40, 24, 1), eQeOk);
   EXPECT_EQ(At(picture_.Get(), 10, 5), (77 * 60 + 150 * 50 + 29 * 100 + 128) >> 8);
-}
-
-TEST_F(TiffTest, FitSizesFrameIndicesAndPicturesAreChecked) {
-  auto file = Open("sizes.tif", {Flat(64, 32, 1), Flat(1000, 1, 2), Flat(300, 900, 3)});
-  const struct {
-    int frame;
-    unsigned int box, width, height;
-  } fits[] = {{0, 128, 64, 32},  // never enlarged
-              {1, 128, 128, 1},  // at least one pixel
-              {2, 512, 171, 512}};
-  for (const auto& fit : fits) {
-    unsigned int w = 0, h = 0;
-    ASSERT_EQ(file->GetFitSize(fit.frame, fit.box, fit.box, &w, &h), eQeOk);
-    EXPECT_EQ(w, fit.width) << fit.frame;
-    EXPECT_EQ(h, fit.height) << fit.frame;
-  }
-  unsigned int w = 0;
-  EXPECT_EQ(file->ReadFrame(0, picture_.Get()), eQeMissingArgument) << "no pixels yet";
-  EXPECT_EQ(file->GetFitSize(0, 0, 128, &w, &w), eQeMissingArgument);
-  EXPECT_EQ(ReadInto(*file, 3, picture_.Get(), 4, 4), eQeNotFound);
-  EXPECT_EQ(file->ReadFrame(-1, picture_.Get()), eQeNotFound);
 }
 
 TEST_F(TiffTest, CutFilesGiveUnusableFileAndKeepTheirWholePages) {
