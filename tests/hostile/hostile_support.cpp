@@ -10,6 +10,7 @@
 #include "qe/projectdb/connection.h"
 #include "qe/projectdb/db.h"
 #include "qe/projectdb/records.h"
+#include "qe/sqlite/sql_text.h"
 #include "support/projectdb/old_version_db.h"
 
 namespace qe::hostile {
@@ -150,13 +151,7 @@ const std::vector<SHostileText>& HostileTexts() {
   return texts;
 }
 
-CQeStringW Stored(const CQeStringW& text) {
-  std::wstring out = Utf8ToWide(WideToUtf8(text.str()));
-  for (wchar_t& c : out) {
-    if (c == 0xFFFE || c == 0xFFFF) c = 0xFFFD;
-  }
-  return CQeStringW(out);
-}
+CQeStringW Stored(const CQeStringW& text) { return QeSqlite_StoredText(text); }
 
 int LogConfigResult() { return g_logConfig; }
 
