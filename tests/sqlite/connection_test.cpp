@@ -8,12 +8,11 @@
 
 #include "qe/sqlite/backup.h"
 #include "qe/sqlite/cmd.h"
-#include "qe/sqlite/insert.h"
 #include "sample_tables.h"
 
 using namespace qe::test;
 
-TEST(SqliteOpen, FlagsUriLikeNamesAndCorruptFiles) {
+TEST(SqliteOpen, FlagsAndCorruptFiles) {
   TempDir dir;
   const std::string file = dir.File("Ünïcode 'name'.db");
   const CQeStringW path = CQeStringW::FromUtf8(file);
@@ -34,13 +33,6 @@ TEST(SqliteOpen, FlagsUriLikeNamesAndCorruptFiles) {
     EXPECT_EQ(QeSqlite_OpenEncrypted(path, &db, bad, 0, nullptr, &code), 21) << bad;
   }
   EXPECT_EQ(QeSqlite_OpenEncrypted(path, &db, 2, 6, "secret", &code), 21);
-  // Names that look like URIs are file names.
-  const auto old = std::filesystem::current_path();
-  std::filesystem::current_path(dir.path());
-  EXPECT_EQ(QeSqlite_OpenEncrypted(L"file:x.db?mode=memory", &db, 6, 0, nullptr, nullptr), 0);
-  EXPECT_EQ(QeSqlite_Close(db), 0);
-  EXPECT_TRUE(std::filesystem::exists(dir.path() / "file:x.db?mode=memory"));
-  std::filesystem::current_path(old);
   // SQLite reads the header lazily: a corrupt file opens, its first read
   // fails, and it stays as it was.
   const std::string corrupt = dir.File("corrupt.db");
@@ -85,7 +77,6 @@ TEST_F(ExecuteTest, CommandBindsStepsAndReportsFailures) {
   EXPECT_TRUE(insert.Next(key));
   EXPECT_EQ(key, 1);
   EXPECT_FALSE(insert.Bind(9, 1));
-  EXPECT_EQ(insert.Result(), 25);
   CQeSqliteCmd read(db_, L"SELECT wszName, dValue, pData, iCount FROM parent");
   ASSERT_TRUE(read.Next());
   EXPECT_EQ(read.ColumnString(0), L"n1");
@@ -94,9 +85,7 @@ TEST_F(ExecuteTest, CommandBindsStepsAndReportsFailures) {
   EXPECT_EQ(read.ColumnInt64(3), int64_t{1} << 40);
   EXPECT_FALSE(read.Next());
   EXPECT_FALSE(read.Next());  // stays at the end, no restart
-  CQeSqliteCmd bad(db_, L"SELEC 1");
-  EXPECT_EQ(bad.Result(), 1);
-  EXPECT_FALSE(bad.Next());
+  EXPECT_EQ(CQeSqliteCmd(db_, L"SELEC 1").Result(), 1);
 }
 
 TEST_F(ExecuteTest, ClosingWithALiveCommandIsSafe) {
@@ -112,24 +101,9 @@ TEST_F(ExecuteTest, ClosingWithALiveCommandIsSafe) {
   EXPECT_EQ(QeSqlite_Close(third), 0);
 }
 
-TEST_F(ExecuteTest, BackupCopiesTheWholeDatabaseOrNothing) {
-  Exec(L"BEGIN TRANSACTION;");
-  {
-    CQeSqliteInsert insert(db_, kParentTable);
-    std::string blob(3000, 'z');
-    for (int i = 0; i < 200; ++i) {
-      insert.Row({CQeStringW::Formatted(L"row %d", i), i * 0.5,
-                  CQeSqliteValue::Blob(blob.data(), static_cast<int>(blob.size())), i});
-    }
-  }
-  Exec(L"COMMIT TRANSACTION;");
-  sqlite3* target = nullptr;
-  ASSERT_EQ(QeSqlite_OpenEncrypted(dir_.FileW("copy.db"), &target, 6, 0, nullptr, nullptr), 0);
-  EXPECT_EQ(QeSqlite_Backup(db_, target), 0);
-  EXPECT_EQ(QueryRows(target, "SELECT COUNT(*), SUM(iCount) FROM parent"),
-            (Rows{{"200", "19900"}}));
-  EXPECT_EQ(QueryRows(target, "PRAGMA encoding"), (Rows{{"UTF-16le"}}));
-  // A copy stopped by its progress callback leaves the target as it was.
+// A copy stopped by its progress callback leaves the target as it was.
+TEST_F(ExecuteTest, AStoppedBackupLeavesTheTargetAsItWas) {
+  Exec(L"INSERT INTO parent (wszName, pData) VALUES ('a', zeroblob(100000));");
   sqlite3* stopped = nullptr;
   ASSERT_EQ(QeSqlite_OpenEncrypted(dir_.FileW("stopped.db"), &stopped, 6, 0, nullptr, nullptr), 0);
   EXPECT_EQ(QeSqlite_Execute(stopped, L"CREATE TABLE mine (a);", nullptr, false), 0);
@@ -137,6 +111,5 @@ TEST_F(ExecuteTest, BackupCopiesTheWholeDatabaseOrNothing) {
   EXPECT_EQ(QeSqlite_BackupRunning(db_, stopped, 10, 0, stop, nullptr), 9);
   EXPECT_EQ(QueryRows(stopped, "SELECT name FROM sqlite_master"), (Rows{{"mine"}}));
   EXPECT_EQ(QeSqlite_Backup(db_, db_), 21);
-  EXPECT_EQ(QeSqlite_Close(target), 0);
   EXPECT_EQ(QeSqlite_Close(stopped), 0);
 }
