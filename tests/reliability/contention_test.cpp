@@ -60,32 +60,27 @@ void RunTwoProcesses(const char* mode) {
   qe::test::TempDir dir;
   const std::string path = dir.File("shared.db");
   ASSERT_EQ(CreateAcquisitionDb(path), 0);
-  SWriter writers[2];
+  SWriter total;
   {
     CWriterProcess one({"acquire", path, std::to_string(kBatchSpan), std::to_string(kBatches),
                         "--verify-keys", mode}),
         two({"acquire", path, std::to_string(2 * kBatchSpan), std::to_string(kBatches),
              "--verify-keys", mode});
-    int i = 0;
     for (CWriterProcess* child : {&one, &two}) {
-      ASSERT_TRUE(child->Started());
       std::vector<std::string> lines;
       const int status = child->Finish(lines);
+      // Exit 0 only when every key written back named its own row.
       ASSERT_TRUE(ExitedWith(status, 0))
           << DescribeStatus(status) << (lines.empty() ? "" : ": " + lines.back());
-      for (const std::string& line : lines) {
-        std::istringstream in(line);
-        std::string tag;
-        SWriter& w = writers[i];
-        if (in >> tag && tag == "D") in >> w.busyCalls >> w.frameRetries >> w.keyMismatches;
-      }
-      ++i;
+      SWriter w;
+      std::istringstream(lines.back().substr(1)) >> w.busyCalls >> w.frameRetries;
+      total.busyCalls += w.busyCalls;
+      total.frameRetries += w.frameRetries;
     }
   }
   ExpectEveryRowOnce(path);
-  EXPECT_EQ(writers[0].keyMismatches + writers[1].keyMismatches, 0);
-  std::cout << mode << ": busy calls " << writers[0].busyCalls + writers[1].busyCalls
-            << ", frame retries " << writers[0].frameRetries + writers[1].frameRetries << std::endl;
+  std::cout << mode << ": busy calls " << total.busyCalls << ", frame retries "
+            << total.frameRetries << std::endl;
 }
 
 TEST(ContentionProcesses, TwoWritersWaitingOnTheLockLoseAndDuplicateNothing) {

@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <iostream>
 #include <map>
 #include <random>
@@ -20,18 +19,14 @@
 
 #include "qe/projectdb/connection.h"
 #include "qe/projectdb/db.h"
-#include "qe/projectdb/records/jobrun.h"
-#include "qe/projectdb/upgrade.h"
 #include "reliability/acquisition.h"
 #include "reliability/child_process.h"
 #include "reliability/db_check.h"
-#include "support/projectdb/old_version_db.h"
 #include "support/projectdb/schema_dump.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using namespace qe::reliability;
 using qe::test::CRawDb;
 
@@ -143,111 +138,11 @@ TEST_P(CrashTest, KilledWriterKeepsEveryCommittedBatchAndNoPartOfAnother) {
   EXPECT_TRUE(ExitedWith(status, 0)) << DescribeStatus(status);
   ExpectConsistent(path, reports, kKills);
 
-  // The run the crashes left marked running is closed as after a crash: finish
-  // code 4, finished when its last frame was taken.
-  {
-    const uint32_t h = QeProjectDb_Db_Connect(CQeStringW::FromUtf8(path));
-    ASSERT_NE(h, 0u);
-    EXPECT_EQ(QeProjectDb_Jobrun_RemoveRunningFlag(h), 0);
-    QeProjectDb_Db_Disconnect(h);
-    CRawDb db(path);
-    EXPECT_EQ(db.Int("SELECT iFinishFlags & 255 FROM jobrun;"), 4);
-    EXPECT_EQ(db.Text("SELECT dFTime = (SELECT max(dCTime) FROM frame) FROM jobrun;"), "1");
-  }
-
   std::cout << "kills " << kKills << " (" << killedBeforeReady << " before the writer was ready)"
             << ", steps reported " << reports.size() << ", steps found " << committedSteps
             << std::endl;
 }
 
 INSTANTIATE_TEST_SUITE_P(Journal, CrashTest, ::testing::Values("wal", "truncate"));
-
-std::set<std::string> SchemaLines(const std::string& path) {
-  std::istringstream text(qe::test::DescribeSchema(path));
-  std::set<std::string> lines;
-  for (std::string line; std::getline(text, line);) lines.insert(line);
-  return lines;
-}
-
-std::map<std::string, long long> RowCounts(const std::string& path) {
-  CRawDb db(path);
-  std::map<std::string, long long> counts;
-  for (const auto& table : db.Rows("SELECT name FROM sqlite_master WHERE type='table';")) {
-    counts[table.at(0)] = db.Int("SELECT count(*) FROM \"" + table.at(0) + "\";");
-  }
-  return counts;
-}
-
-// An upgrade killed at random moments, again and again, and started again
-// each time: every step commits with the version it reached, so each kill
-// leaves a sound file at some version on the way, and the upgrade carries
-// on from there to the same tables and rows as an upgrade left alone. Only
-// the indexes that the upgrade makes after its last step (the steps leave
-// `settings` without its index) may be missing when a kill lands just
-// there: the next start finds version 77 and has nothing left to do.
-TEST(CrashUpgrade, KilledUpgradeResumesFromTheLastCompletedStep) {
-  const uint64_t seed = Seed();
-  std::cout << "seed " << seed << " (QE_RELIABILITY_SEED repeats it)" << std::endl;
-  std::mt19937_64 random(seed);
-  qe::test::TempDir dir(qe::test::FixtureFolderBase());
-  const std::string alone = dir.File("alone.db");
-  const std::string path = dir.File("killed.db");
-  ASSERT_EQ(qe::test::BuildProjectDbAtVersion(fs::path(alone).wstring(), 10), 0);
-  const auto startTime = std::chrono::steady_clock::now();
-  ASSERT_EQ(QeProjectDb_Db_Upgrade(CQeStringW::FromUtf8(alone), nullptr), 0);
-  const auto duration = std::chrono::duration_cast<std::chrono::microseconds>(
-      std::chrono::steady_clock::now() - startTime);
-
-  const std::set<std::string> full = SchemaLines(alone);
-  const auto rows = RowCounts(alone);
-
-  // Rounds on a new old file each, until enough kills landed.
-  constexpr int kUpgradeKills = 12;
-  int kills = 0, rounds = 0;
-  std::set<int64_t> versions;
-  while (kills < kUpgradeKills && rounds < 4 * kUpgradeKills) {
-    ++rounds;
-    fs::remove(path);
-    ASSERT_EQ(qe::test::BuildProjectDbAtVersion(fs::path(path).wstring(), 10), 0);
-    int64_t version = 10;
-    while (version < 77) {
-      CWriterProcess child({"upgrade", path, "none"});
-      ASSERT_TRUE(child.Started());
-      std::vector<std::string> lines;
-      // The child also loads its program first: a window somewhat longer
-      // than an upgrade in this process lands kills all along the way.
-      std::uniform_int_distribution<int64_t> delay(0, duration.count() * 3 / 2 + 20000);
-      child.ReadFor(std::chrono::microseconds(delay(random)), lines);
-      child.Kill();
-      const int status = child.Finish(lines);
-      ASSERT_TRUE(WIFSIGNALED(status) || lines == std::vector<std::string>{"S 0"})
-          << DescribeStatus(status);
-      kills += WIFSIGNALED(status);
-      ASSERT_EQ(CheckFile(path), "ok") << "after kill " << kills;
-      SQeProjectDbFileInfo info;
-      ASSERT_EQ(QeProjectDb_Db_GetInfo(CQeStringW::FromUtf8(path), &info), 0);
-      ASSERT_GE(info.iVersion, version) << "a kill took back a completed step";
-      version = info.iVersion;
-      if (WIFSIGNALED(status)) versions.insert(version);
-    }
-    // What a whole upgrade makes, but perhaps without the index on settings.
-    const std::set<std::string> resumed = SchemaLines(path);
-    for (const std::string& line : resumed) {
-      EXPECT_EQ(full.count(line), 1u) << "not in an upgrade left alone: " << line;
-    }
-    for (const std::string& line : full) {
-      const bool settingsIndex =
-          line.find("settings") != std::string::npos &&
-          (line.find("index") != std::string::npos || line.find("INDEX") != std::string::npos);
-      EXPECT_TRUE(resumed.count(line) || settingsIndex) << "missing: " << line;
-    }
-    EXPECT_EQ(RowCounts(path), rows);
-    if (HasFailure()) return;
-  }
-  std::cout << "upgrade killed " << kills << " times in " << rounds
-            << " upgrades; versions after the kills:";
-  for (int64_t v : versions) std::cout << " " << v;
-  std::cout << std::endl;
-}
 
 }  // namespace

@@ -10,10 +10,10 @@
 //       <busy calls> <frame retries> <key mismatches>". --fail-fast replaces
 //       the 60 s busy timeout by a handler that counts and gives up at once,
 //       so every lock conflict goes through the restart protocol.
-//   insert DB LIMIT ROWS | upgrade DB LIMIT
-//       The operation with every file limited to LIMIT bytes (RLIMIT_FSIZE,
-//       SIGXFSZ ignored: a write past it fails as on a full disk; "none": no
-//       limit). Prints "S <status>" ("C 0" instead when insert cannot
+//   insert DB LIMIT ROWS
+//       Inserts ROWS frame properties in one batch with every file limited
+//       to LIMIT bytes (RLIMIT_FSIZE, SIGXFSZ ignored: a write past it fails
+//       as on a full disk). Prints "S <status>" ("C 0" when it cannot
 //       connect).
 //   project DB | run DB
 //       Inserts a project (or a run of the database's project) whose folder
@@ -39,7 +39,6 @@
 #include "qe/projectdb/connection.h"
 #include "qe/projectdb/db.h"
 #include "qe/projectdb/records.h"
-#include "qe/projectdb/upgrade.h"
 #include "qe/sqlite/cmd.h"
 #include "reliability/acquisition.h"
 
@@ -104,40 +103,29 @@ int Acquire(const Args& args) {
   return writer.KeyMismatches() == 0 ? 0 : 3;
 }
 
-// Every later write past limit bytes of any file fails with EFBIG instead of
-// killing the process.
-void LimitFileSize(const std::string& limit) {
-  if (limit == "none") return;
+// Inserts ROWS frame properties in one batch with every later write past
+// LIMIT bytes of any file failing with EFBIG instead of killing the process.
+int Insert(const Args& args) {
+  if (args.size() != 3) return kUsage;
   std::signal(SIGXFSZ, SIG_IGN);
-  rlimit current{};
-  getrlimit(RLIMIT_FSIZE, &current);
-  current.rlim_cur = static_cast<rlim_t>(std::strtoull(limit.c_str(), nullptr, 10));
-  setrlimit(RLIMIT_FSIZE, &current);
-}
-
-// The fault commands: the operation under the limit given second, "S <status>".
-int Fault(const std::string& command, const Args& args) {
-  if (args.size() != (command == "insert" ? 3u : 2u)) return kUsage;
-  LimitFileSize(args[1]);
-  int status = 0;
-  if (command == "upgrade") {
-    status = QeProjectDb_Db_Upgrade(W(args[0]), nullptr);
-  } else {
-    const uint32_t h = QeProjectDb_Db_Connect(W(args[0]));
-    SAcquisitionRun run;
-    if (h == 0 || ReadAcquisitionRun(h, run) != 0) {
-      Report("C 0");
-      QeProjectDb_Db_Disconnect(h);
-      return 0;
-    }
-    std::vector<SQeProjectDbRow_frameprop> rows;
-    for (int i = 0; i < std::atoi(args[2].c_str()); ++i) {
-      rows.emplace_back(0, run.run, 0, run.props[i % kProps], kFaultFirstFrame + i / kProps,
-                        static_cast<double>(i));
-    }
-    status = QeProjectDb_Frameprop_InsertMany(h, rows);
+  rlimit limit{};
+  getrlimit(RLIMIT_FSIZE, &limit);
+  limit.rlim_cur = static_cast<rlim_t>(std::strtoull(args[1].c_str(), nullptr, 10));
+  setrlimit(RLIMIT_FSIZE, &limit);
+  const uint32_t h = QeProjectDb_Db_Connect(W(args[0]));
+  SAcquisitionRun run;
+  if (h == 0 || ReadAcquisitionRun(h, run) != 0) {
+    Report("C 0");
     QeProjectDb_Db_Disconnect(h);
+    return 0;
   }
+  std::vector<SQeProjectDbRow_frameprop> rows;
+  for (int i = 0; i < std::atoi(args[2].c_str()); ++i) {
+    rows.emplace_back(0, run.run, 0, run.props[i % kProps], kFaultFirstFrame + i / kProps,
+                      static_cast<double>(i));
+  }
+  const int status = QeProjectDb_Frameprop_InsertMany(h, rows);
+  QeProjectDb_Db_Disconnect(h);
   Report("S " + std::to_string(status));
   return 0;
 }
@@ -185,7 +173,7 @@ int main(int argc, char** argv) {
   const std::string command = argv[1];
   const Args args(argv + 2, argv + argc);
   if (command == "acquire") return Acquire(args);
-  if (command == "insert" || command == "upgrade") return Fault(command, args);
+  if (command == "insert") return Insert(args);
   if (command == "project" || command == "run") return ReadOnly(command, args);
   return kUsage;
 }
