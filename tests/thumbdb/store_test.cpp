@@ -53,40 +53,27 @@ TEST(ThumbFile, CreatedAsVersionSevenInUtf16AndRebuiltWhenTheVersionIsWrong) {
   EXPECT_EQ(peek.Int("SELECT count(*) FROM sqlite_master WHERE name='stale';"), 0);
 }
 
-TEST(ThumbStore, SecondStoreReplacesThePictureAndAnotherResultUpdatesTheFrame) {
-  TempDir dir;
-  auto db = Connect(dir.FileW("thumbs.db"));
-  Store(db.get(), L"run", 4, 0, Now(), "one");
-  Store(db.get(), L"run", 4, 0, Now(), "two");
-  CPeek peek(dir.File("thumbs.db"));
-  EXPECT_EQ(peek.Int("SELECT count(*) FROM frame;"), 1);
-  EXPECT_EQ(peek.Int("SELECT count(*) FROM thumbnail;"), 1);
-  EXPECT_EQ(peek.Blob("SELECT pData FROM thumbnail;"), "two");
-  // A failure is stored without a picture, and a later one updates the row.
-  Store(db.get(), L"run", 2, -9, 100.0, "");
-  Store(db.get(), L"run", 2, -10, 200.0, "");
-  EXPECT_EQ(peek.Int("SELECT iLoadResult FROM frame WHERE iFrameIndex=2;"), -10);
-  EXPECT_EQ(peek.Int("SELECT count(*) FROM frame;"), 2);
-  EXPECT_EQ(peek.Int("SELECT count(*) FROM thumbnail;"), 1);
-}
-
-TEST(ThumbStore, ClearRunAndClearFramesCascadeAndBackupCopiesWhatIsLeft) {
+TEST(ThumbStore, StoresReplaceAndClearAndBackupKeepTheRowsRight) {
   TempDir dir;
   CQeImageFormatManager manager;
   CQeProjectThumbDb thumbs(dir.FileW("thumbs.db").c_str(), &manager, 8);
   sqlite3* db = thumbs.DbOpenConnection();
-  for (const wchar_t* uuid : {L"a", L"b"}) {
-    for (int frame = 0; frame < 5; ++frame) Store(db, uuid, frame, 0, Now(), "p");
+  for (const char* picture : {"old", "new"}) {
+    for (const wchar_t* uuid : {L"a", L"b"}) {
+      for (int frame = 0; frame < 5; ++frame) Store(db, uuid, frame, 0, Now(), picture);
+    }
   }
+  Store(db, L"a", 7, -10, Now(), "");  // a failure has no picture
   CQeProjectThumbDb::DbCloseConnection(db);
   CPeek peek(dir.File("thumbs.db"));
+  EXPECT_EQ(peek.Int("SELECT count(*) FROM frame;"), 11);
+  EXPECT_EQ(peek.Int("SELECT count(*) FROM thumbnail WHERE pData=x'6e6577';"), 10);
   EXPECT_EQ(thumbs.Clear(L"a", {}), 0);
-  EXPECT_EQ(peek.Int("SELECT count(*) FROM frame;"), 10);
   EXPECT_EQ(thumbs.Clear(L"a", {1, 3, 99}), 0);
   EXPECT_EQ(peek.Text("SELECT group_concat(iFrameIndex) FROM (SELECT iFrameIndex FROM frame, "
                       "jobrunuuid WHERE iJobrunuuidKeyRef=jobrunuuid.iKey AND "
                       "wszJobrunUuid='a' ORDER BY 1);"),
-            "0,2,4");
+            "0,2,4,7");
   EXPECT_EQ(thumbs.Clear(L"b"), 0);
   EXPECT_EQ(peek.Int("SELECT count(*) FROM thumbnail;"), 3);
   EXPECT_EQ(peek.Int("SELECT count(*) FROM jobrunuuid;"), 1);
