@@ -3,8 +3,6 @@
 // chain of three queues drained completely.
 #include <gtest/gtest.h>
 
-#include <map>
-#include <set>
 #include <vector>
 
 #include "queue/queue_fixtures.h"
@@ -36,17 +34,11 @@ TEST(QueuePipeline, TwoOutOfOrderProcessorsNeverProcessTheSameItem) {
   master.QueueInsert(queue, L"work");
   master.ThreadFactoryAssign(&CQeQThreadOutOfOrderProcessingAndRemoving::s_sFactory, 2, queue,
                              nullptr);
-  std::vector<CQeRefCountPtr<TestItem>> items;
-  for (int id = 0; id < kItems; ++id) items.push_back(TestItem::Create(id, &log));
-  for (const auto& item : items) {
-    while (queue->PushBack(item, eQItemQueued, -1) != 0) {
-    }
-  }
-  ASSERT_TRUE(Eventually([&] { return log.Count() >= kItems; }));
+  Produce(*queue, kItems, &log);
+  ASSERT_TRUE(Eventually([&] { return log.processed.load() >= kItems; }));
   queue->WaitUntilEmpty();
   EXPECT_LE(master.QueueCountThreads(queue.Get()), 2u);
-  for (const auto& item : items) ASSERT_EQ(item->processCount.load(), 1) << item->id;
-  EXPECT_EQ(log.Count(), static_cast<size_t>(kItems));
+  EXPECT_TRUE(log.EachProcessed(kItems, 1));
   ASSERT_TRUE(ShutDown(master, queue));
 }
 
@@ -61,7 +53,7 @@ TEST(QueuePipeline, InOrderProcessorWithAnInOrderTransporterDeliversInPushOrder)
   master.ThreadFactoryAssign(&CQeQThreadInOrderTransporting::s_sFactory, 1, queue, sink);
   Produce(*queue, kItems, &log);
   ASSERT_TRUE(Eventually([&] { return sink->Size() == kItems; }));
-  EXPECT_EQ(log.Count(), static_cast<size_t>(kItems)) << "each item processed once";
+  EXPECT_TRUE(log.EachProcessed(kItems, 1));
   EXPECT_EQ(log.maxInFlight.load(), 1) << "only the front item is processed";
   std::vector<int> ids(kItems);
   for (int id = 0; id < kItems; ++id) ids[id] = id;
@@ -89,16 +81,7 @@ TEST(QueuePipeline, ThreeQueueChainDrainsEveryItemThroughEveryStage) {
   Produce(*process, kItems, &log);
   ASSERT_TRUE(Eventually([&] { return log.destroyed.load() == kItems; }))
       << "every item reached the end of the chain and was released";
-  std::map<int, std::multiset<std::wstring>> stages;
-  {
-    std::lock_guard<std::mutex> lock(log.mutex);
-    for (const auto& [id, kind] : log.entries) stages[id].insert(kind);
-  }
-  const std::multiset<std::wstring> expected = {L"CQeQThreadOutOfOrderProcessing",
-                                                L"CQeQThreadOutOfOrderProcessingAndTransporting",
-                                                L"CQeQThreadOutOfOrderProcessingAndRemoving"};
-  ASSERT_EQ(stages.size(), static_cast<size_t>(kItems));
-  for (const auto& [id, kinds] : stages) ASSERT_EQ(kinds, expected) << "item " << id;
+  EXPECT_TRUE(log.EachProcessed(kItems, 3)) << "once by each of the three processing stages";
   EXPECT_EQ(process->Size() + transport->Size() + finish->Size(), 0u);
   // Upstream first, as the system shuts a chain down.
   for (const auto* queue : {&process, &transport, &finish}) ASSERT_TRUE(ShutDown(master, *queue));

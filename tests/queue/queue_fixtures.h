@@ -3,10 +3,12 @@
 // bounded polling.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cwchar>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -29,17 +31,18 @@ inline bool Eventually(const std::function<bool()>& done) {
   return true;
 }
 
-// What the processing of a set of items saw. Thread-safe (mutex guards entries).
+// What the processing of a set of items saw. Thread-safe (atomics; mutex
+// guards times).
 struct ProcessLog {
   std::mutex mutex;
-  std::vector<std::pair<int, std::wstring>> entries;  // item id, worker class
-  std::atomic<int> inFlight{0};
-  std::atomic<int> maxInFlight{0};
-  std::atomic<int> destroyed{0};
+  std::map<int, int> times;  // item id: times processed
+  std::atomic<int> processed{0}, inFlight{0}, maxInFlight{0}, destroyed{0};
 
-  size_t Count() {
+  // Whether items 0 .. count-1 were each processed `each` times, no other.
+  bool EachProcessed(int count, int each) {
     std::lock_guard<std::mutex> lock(mutex);
-    return entries.size();
+    return times.size() == static_cast<size_t>(count) && times.rbegin()->first == count - 1 &&
+           std::all_of(times.begin(), times.end(), [each](auto& t) { return t.second == each; });
   }
 };
 
@@ -55,27 +58,19 @@ class TestItem : public CQeProcessingQItem {
     return CQeProcessingQItem::GetInterface(name);
   }
 
-  void Process(IQeParallelProcessingQueueThread* thread) override {
+  void Process(IQeParallelProcessingQueueThread*) override {
     processCount.fetch_add(1);
-    if (log_) {
-      const int now = log_->inFlight.fetch_add(1) + 1;
-      int seen = log_->maxInFlight.load();
-      while (now > seen && !log_->maxInFlight.compare_exchange_weak(seen, now)) {
-      }
+    if (!log_) return;
+    const int now = log_->inFlight.fetch_add(1) + 1;
+    int seen = log_->maxInFlight.load();
+    while (now > seen && !log_->maxInFlight.compare_exchange_weak(seen, now)) {
+    }
+    {
       std::lock_guard<std::mutex> lock(log_->mutex);
-      log_->entries.emplace_back(id, KindOf(thread));
+      ++log_->times[id];
     }
-    if (log_) log_->inFlight.fetch_sub(1);
-  }
-
-  // The worker kind's class name.
-  static std::wstring KindOf(IQeParallelProcessingQueueThread* thread) {
-    for (const wchar_t* kind : {L"CQeQThreadInOrderProcessing", L"CQeQThreadOutOfOrderProcessing",
-                                L"CQeQThreadOutOfOrderProcessingAndTransporting",
-                                L"CQeQThreadOutOfOrderProcessingAndRemoving"}) {
-      if (thread && thread->GetInterface(kind)) return kind;
-    }
-    return L"?";
+    log_->processed.fetch_add(1);
+    log_->inFlight.fetch_sub(1);
   }
 
   const int id;
