@@ -46,13 +46,6 @@ TEST(LiteVariantCorrupt, EveryTruncationAndFlippedByteIsRefused) {
 TEST(LiteVariantCorrupt, StructureIsCheckedEvenWithoutTheChecksum) {
   std::vector<uint8_t> bytes = SampleBytes();
   qe::lv::Level doc;
-  for (size_t at = 0; at < bytes.size(); ++at) {
-    for (int value = 0; value < 256; value += 51) {
-      std::vector<uint8_t> bad = bytes;
-      bad[at] = static_cast<uint8_t>(value);
-      qe::lv::Decode(bad.data(), bad.size(), doc, false);  // any status; no crash, no overread
-    }
-  }
   // Top-level count (right after the 12-byte header) claims four billion entries.
   std::vector<uint8_t> huge = bytes;
   std::memset(huge.data() + 12, 0xFF, 4);

@@ -112,22 +112,6 @@ TEST(LiteVariantMerge, KeepsBothSidesAndThisSideWins) {
   EXPECT_EQ(back.CurrentLevelBegin(), 0);
   EXPECT_EQ(back.LevelEnd(), 0);
   EXPECT_EQ(back.CurrentLevelBegin(), eQeNotFound);  // still one top level
-
-  // Replace lets the other side win; unnamed values meet by position.
-  CQeLiteVariantW a, b;
-  a.Set(int32_t{1}, L"x");
-  a.Set(L"u1");
-  b.Set(L"text now", L"x");
-  b.Set(L"v1");
-  b.Set(L"v2");
-  CQeLiteVariantR ra, rb;
-  a.Finalize(ra);
-  b.Finalize(rb);
-  ASSERT_EQ(ra.Replace(rb), 0);
-  EXPECT_EQ(ra.Get(L"x", L""), L"text now");
-  std::vector<CQeStringW> unnamed;
-  while (ra.NextValue() == 0) unnamed.push_back(ra.Get(nullptr, L""));
-  EXPECT_EQ(unnamed, (std::vector<CQeStringW>{L"v1", L"v2"}));
 }
 
 TEST(LiteVariantMerge, EmptyBytesAreTheEmptyDocumentAndCorruptOnesAreRefused) {

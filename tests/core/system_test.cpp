@@ -27,7 +27,6 @@ TEST(Uuid, Version4VariantBitsAndUniqueness) {
 TEST(Wtoi, ReadsLikeWtoi) {
   EXPECT_EQ(QE_wtoi(L"  \t-17abc"), -17);
   EXPECT_EQ(QE_wtoi(nullptr), 0);
-  EXPECT_EQ(QE_wtoi(L"-2147483648"), INT_MIN);
   EXPECT_EQ(QE_wtoi(L"99999999999999999999"), INT_MAX);
   EXPECT_EQ(QE_wtoi(L"\x0663"), 0);  // only ASCII digits count
 }

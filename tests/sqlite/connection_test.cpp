@@ -58,11 +58,9 @@ TEST_F(ExecuteTest, ExecuteStopsAtTheFirstFailureAndReadOneReadsOneValue) {
   EXPECT_EQ(QeSqlite_Execute(db_, three, &code, true), 19);
   EXPECT_EQ(QeSqlite_ReadOneStringW(db_, L"SELECT wszName FROM parent WHERE iKey=2", &code),
             L"b'c");
-  EXPECT_EQ(QeSqlite_ReadOneInt64(db_, L"SELECT iCount FROM parent WHERE 0", &code, 42), 42);
   EXPECT_EQ(QeSqlite_ReadOneInt64(db_, L"SELECT dValue FROM parent", &code, 42), 42);  // NULL
   EXPECT_EQ(QeSqlite_ReadOneInt64(db_, L"SELECT nope FROM parent", &code), 0);
   EXPECT_EQ(code, 1);
-  EXPECT_EQ(QeSqlite_Execute(nullptr, L"SELECT 1", &code, false), 21);
 }
 
 TEST_F(ExecuteTest, CommandBindsStepsAndReportsFailures) {

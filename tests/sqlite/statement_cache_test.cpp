@@ -38,7 +38,6 @@ TEST_F(StatementCacheTest, AStatementIsReusedByTheNextCommandInAnotherThread) {
     // A second command of the same text while the first is in use gets its own statement.
     CQeSqliteCmd other(db_, sql);
     EXPECT_NE(other.Statement(), first);
-    EXPECT_NE(other.Statement(), nullptr);
   }).join();
   EXPECT_EQ(QeSqlite_CachedStatementCount(db_), idle + 1);
 }
@@ -70,17 +69,7 @@ TEST_F(StatementCacheTest, ThreadsInsertingOnOneConnectionGetTheirOwnKeys) {
   EXPECT_EQ(Count(L"SELECT COUNT(*) FROM parent"), kThreads * kRows);
 }
 
-TEST_F(StatementCacheTest, CachedStatementsFollowSchemaAndDefinitionChanges) {
-  Exec(L"CREATE TABLE t (a); INSERT INTO t VALUES (1);");
-  {
-    CQeSqliteCmd cmd(db_, L"SELECT * FROM t");
-    ASSERT_TRUE(cmd.Next());
-  }
-  Exec(L"DROP TABLE t; CREATE TABLE t (a, b); INSERT INTO t VALUES (2, 3);");
-  CQeSqliteCmd cmd(db_, L"SELECT * FROM t");
-  ASSERT_TRUE(cmd.Next());
-  EXPECT_EQ(cmd.ColumnInt(1), 3);
-
+TEST_F(StatementCacheTest, ADefinitionChangedAtTheSameAddressGetsANewText) {
   // The builders' texts are made once per definition; one changed at the
   // same address gets a new text.
   Exec(L"CREATE TABLE t1 (iKey INTEGER PRIMARY KEY, a INTEGER, b INTEGER);");
