@@ -109,11 +109,4 @@ bool ExitedWith(int status, int code) {
   return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == code;
 }
 
-std::string DescribeStatus(int status) {
-  if (status == -1) return "not started";
-  if (WIFEXITED(status)) return "exit " + std::to_string(WEXITSTATUS(status));
-  if (WIFSIGNALED(status)) return "signal " + std::to_string(WTERMSIG(status));
-  return "status " + std::to_string(status);
-}
-
 }  // namespace qe::reliability

@@ -53,7 +53,5 @@ std::vector<std::string> RunWriter(const std::vector<std::string>& args, int* st
 
 // True when a wait status says the child exited by itself with code.
 bool ExitedWith(int status, int code);
-// A wait status as text ("exit 3", "signal 11").
-std::string DescribeStatus(int status);
 
 }  // namespace qe::reliability

@@ -71,7 +71,7 @@ void RunTwoProcesses(const char* mode) {
       const int status = child->Finish(lines);
       // Exit 0 only when every key written back named its own row.
       ASSERT_TRUE(ExitedWith(status, 0))
-          << DescribeStatus(status) << (lines.empty() ? "" : ": " + lines.back());
+          << "wait status " << status << (lines.empty() ? "" : ": " + lines.back());
       SWriter w;
       std::istringstream(lines.back().substr(1)) >> w.busyCalls >> w.frameRetries;
       total.busyCalls += w.busyCalls;

@@ -9,7 +9,6 @@
 #include <signal.h>
 #include <sys/wait.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 #include <map>
@@ -101,7 +100,6 @@ TEST_P(CrashTest, KilledWriterKeepsEveryCommittedBatchAndNoPartOfAnother) {
 
   Reports reports;
   size_t committedSteps = 0;
-  int killedBeforeReady = 0;
   for (int kill = 0; kill < kKills; ++kill) {
     CWriterProcess child({"acquire", path, std::to_string(kill * kBatchSpan), "0"});
     ASSERT_TRUE(child.Started());
@@ -123,9 +121,8 @@ TEST_P(CrashTest, KilledWriterKeepsEveryCommittedBatchAndNoPartOfAnother) {
     child.Kill();
     const int status = child.Finish(lines);
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
-        << "the writer ended by itself (" << DescribeStatus(status) << ") before kill " << kill
+        << "the writer ended by itself (wait status " << status << ") before kill " << kill
         << (lines.empty() ? "" : ": " + lines.back());
-    if (std::find(lines.begin(), lines.end(), "R") == lines.end()) ++killedBeforeReady;
     Collect(lines, reports);
     committedSteps = ExpectConsistent(path, reports, kill);
     if (HasFailure()) return;
@@ -135,12 +132,11 @@ TEST_P(CrashTest, KilledWriterKeepsEveryCommittedBatchAndNoPartOfAnother) {
   // finishes a batch.
   int status = 0;
   Collect(RunWriter({"acquire", path, std::to_string(kKills * kBatchSpan), "1"}, &status), reports);
-  EXPECT_TRUE(ExitedWith(status, 0)) << DescribeStatus(status);
+  EXPECT_TRUE(ExitedWith(status, 0)) << "wait status " << status;
   ExpectConsistent(path, reports, kKills);
 
-  std::cout << "kills " << kKills << " (" << killedBeforeReady << " before the writer was ready)"
-            << ", steps reported " << reports.size() << ", steps found " << committedSteps
-            << std::endl;
+  std::cout << "kills " << kKills << ", steps reported " << reports.size() << ", steps found "
+            << committedSteps << std::endl;
 }
 
 INSTANTIATE_TEST_SUITE_P(Journal, CrashTest, ::testing::Values("wal", "truncate"));

@@ -33,25 +33,6 @@ std::map<int64_t, int64_t> RowsPerBatch(CRawDb& db, const SStep& step) {
   return counts;
 }
 
-std::string Digest(const std::string& path, const std::map<std::string, std::string>& where) {
-  CRawDb db(path);
-  std::string text;
-  for (const auto& table : db.Rows("SELECT name FROM sqlite_master WHERE type='table' AND name "
-                                   "NOT LIKE 'sqlite_%' ORDER BY name;")) {
-    const std::string& name = table.at(0);
-    const auto condition = where.find(name);
-    text += "table " + name + "\n";
-    for (const auto& row :
-         db.Rows("SELECT * FROM \"" + name + "\" WHERE " +
-                 (condition == where.end() ? std::string("1") : condition->second) +
-                 " ORDER BY rowid;")) {
-      for (const std::string& value : row) text += value + "|";
-      text += "\n";
-    }
-  }
-  return text;
-}
-
 long long CountRows(const std::string& path, const std::string& table, const std::string& where) {
   CRawDb db(path);
   return db.Int("SELECT count(*) FROM \"" + table + "\" WHERE " + where + ";");

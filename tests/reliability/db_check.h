@@ -21,11 +21,6 @@ struct SStep;
 // have rows.
 std::map<int64_t, int64_t> RowsPerBatch(qe::test::CRawDb& db, const SStep& step);
 
-// Every row of every table of the file, ordered by table and key, as one
-// text; two files with the same rows give the same text. where maps a table
-// to a condition that selects the rows to take ("1" when not named).
-std::string Digest(const std::string& path, const std::map<std::string, std::string>& where = {});
-
 // Rows of one table (with a condition).
 long long CountRows(const std::string& path, const std::string& table,
                     const std::string& where = "1");

@@ -43,7 +43,7 @@ class ReadOnlyFolder : public ::testing::Test {
     for (const std::string& line : lines) {
       if (line.rfind("U ", 0) == 0) GTEST_SKIP() << "root without a user namespace: " << line;
     }
-    ASSERT_TRUE(ExitedWith(wait, 0)) << DescribeStatus(wait);
+    ASSERT_TRUE(ExitedWith(wait, 0)) << "wait status " << wait;
     // "S <status> <key>": the key out-parameter stays untouched.
     EXPECT_EQ(lines, std::vector<std::string>{"S -9 -1"});
     EXPECT_EQ(CountRows(path_, table), 1);

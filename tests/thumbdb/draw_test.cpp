@@ -1,4 +1,6 @@
 // Drawing requests into a drawing surface: the fit, the cross and "N/A".
+#include <array>
+
 #include "qe/picture/drawing_surface.h"
 #include "thumbdb/thumb_fixtures.h"
 
@@ -17,22 +19,12 @@ class ThumbDrawTest : public ThumbPipelineTest {
     if (OpenImage(file, input) != 0) return nullptr;
     return thumbs_->CreateThumbnailFromFile(L"run", 0, file.c_str(), seq, input.Get());
   }
-  // A request whose load failed (its file is missing).
-  CQeRefCountPtr<CQeProjectThumb> Failed() {
-    auto delivery = Thumb(L"run", 99, dir_.FileW("missing.tif"), 0, 99);
-    EXPECT_EQ(delivery.request->Result(), -9);
-    return delivery.request;
-  }
-  struct SDrawn {
-    int x = -1, y = -1, width = -1, height = -1;
-  };
-  // Draws into surface and returns the rectangle drawn into.
-  SDrawn Draw(const CQeProjectThumb& request, CQeDrawingSurface& surface, int x, int y, int width,
-              int height) {
-    SDrawn r;
-    EXPECT_EQ(
-        request.DrawIntoDC(surface.Handle(), x, y, width, height, &r.x, &r.y, &r.width, &r.height),
-        0);
+  // Draws into surface and returns the rectangle drawn into: x, y, width, height.
+  std::array<int, 4> Draw(const CQeProjectThumb& request, CQeDrawingSurface& surface, int x, int y,
+                          int width, int height) {
+    std::array<int, 4> r{-1, -1, -1, -1};
+    EXPECT_EQ(request.DrawIntoDC(surface.Handle(), x, y, width, height, &r[0], &r[1], &r[2], &r[3]),
+              0);
     return r;
   }
 };
@@ -45,11 +37,7 @@ TEST_F(ThumbDrawTest, WidePictureIsFittedAndCentredVertically) {
   ASSERT_EQ(request->PicBuf().uiWidth, 128u);
   ASSERT_EQ(request->PicBuf().uiHeight, 64u);
   CQeDrawingSurface surface(100, 100);
-  const SDrawn drawn = Draw(*request, surface, 0, 0, 100, 100);
-  EXPECT_EQ(drawn.x, 0);
-  EXPECT_EQ(drawn.y, 25);
-  EXPECT_EQ(drawn.width, 100);
-  EXPECT_EQ(drawn.height, 50);
+  EXPECT_EQ(Draw(*request, surface, 0, 0, 100, 100), (std::array<int, 4>{0, 25, 100, 50}));
   for (int x = 0; x < 100; ++x) ASSERT_TRUE(IsWhite(surface, x, 24) && IsWhite(surface, x, 75));
   EXPECT_GT(surface.GetPixel(10, 50).r, 180);  // red half
   EXPECT_GT(surface.GetPixel(90, 50).b, 180);  // blue half
@@ -58,13 +46,10 @@ TEST_F(ThumbDrawTest, WidePictureIsFittedAndCentredVertically) {
 }
 
 TEST_F(ThumbDrawTest, NoPictureDrawsACrossInASmallRectangleAndNotAvailableInALargerOne) {
-  auto request = Failed();
+  auto request = Thumb(L"run", 99, dir_.FileW("missing.tif"), 0, 99).request;  // load failed
+  ASSERT_EQ(request->Result(), -9);
   CQeDrawingSurface surface(60, 130);
-  const SDrawn drawn = Draw(*request, surface, 5, 10, 30, 100);
-  EXPECT_EQ(drawn.x, 5);
-  EXPECT_EQ(drawn.y, 10);
-  EXPECT_EQ(drawn.width, 30);
-  EXPECT_EQ(drawn.height, 100);
+  EXPECT_EQ(Draw(*request, surface, 5, 10, 30, 100), (std::array<int, 4>{5, 10, 30, 100}));
   EXPECT_FALSE(IsWhite(surface, 5, 10));   // start of the first line
   EXPECT_FALSE(IsWhite(surface, 35, 10));  // start of the second line
   EXPECT_FALSE(IsWhite(surface, 20, 60));  // where they cross

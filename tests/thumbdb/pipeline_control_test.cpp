@@ -9,6 +9,8 @@ namespace qe::test {
 namespace {
 
 TEST_F(ThumbPipelineTest, DuplicatePostsAreQueuedOnce) {
+  EXPECT_EQ(Post(0, L"x.tif", 1, nullptr), -4);
+  EXPECT_EQ(ReadingQueue(), nullptr) << "a refused post builds nothing";
   const std::wstring file = Tiff("frame.tif", {Flat(64, 64, 90)});
   PinBothReaders(&callback_, &callback_);
   auto queue = ReadingQueue();
@@ -31,22 +33,6 @@ TEST_F(ThumbPipelineTest, DuplicatePostsAreQueuedOnce) {
   thumbs_->WaitUntilEmpty();
   EXPECT_EQ(callback_.WaitFor(5).size(), 5u);
   EXPECT_EQ(other_.WaitFor(0).size(), 1u);
-}
-
-TEST_F(ThumbPipelineTest, FullQueueRefusesPostsWithoutWaiting) {
-  EXPECT_EQ(Post(0, L"x.tif", 1, nullptr), -4);
-  EXPECT_EQ(ReadingQueue(), nullptr) << "a refused post builds nothing";
-  Open(3);
-  const std::wstring file = Tiff("frame.tif", {Flat(64, 64, 90)});
-  PinBothReaders(&callback_, &callback_);
-  EXPECT_EQ(Post(1, file, 1, &callback_), 0);
-  EXPECT_EQ(Post(2, file, 2, &callback_), -9);
-  // A duplicate of a queued request is still accepted on a full queue.
-  EXPECT_EQ(Post(1, file, 1, &callback_), 0);
-  ReleaseReaders();
-  thumbs_->WaitUntilEmpty();
-  EXPECT_EQ(callback_.WaitFor(3).size(), 3u);
-  EXPECT_FALSE(callback_.Find(2).request);
 }
 
 TEST_F(ThumbPipelineTest, CancelRemovesQueuedRequestsAndSilencesTheOneInProcess) {

@@ -86,7 +86,7 @@ TEST_F(ThumbPipelineTest, UndecodableStoredPictureIsReloadedOnlyWhenOlderThanADa
   const std::string picture =
       "FROM thumbnail, frame WHERE iFrameKeyRef=frame.iKey AND iFrameIndex=";
   CPeek peek(DbPath());
-  EXPECT_EQ(peek.Blob("SELECT pData " + picture + "1;"), "not a jpeg");
+  EXPECT_EQ(peek.Text("SELECT hex(pData) " + picture + "1;"), "6E6F742061206A706567");
   EXPECT_EQ(peek.Text("SELECT hex(substr(pData, 1, 2)) " + picture + "2;"), "FFD8");
 }
 

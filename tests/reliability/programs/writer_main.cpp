@@ -39,7 +39,6 @@
 #include "qe/projectdb/connection.h"
 #include "qe/projectdb/db.h"
 #include "qe/projectdb/records.h"
-#include "qe/sqlite/cmd.h"
 #include "reliability/acquisition.h"
 
 namespace {
@@ -51,15 +50,11 @@ constexpr int kUsage = 2;
 
 CQeStringW W(const std::string& text) { return CQeStringW::FromUtf8(text); }
 
-// Writes line and a newline to stdout at once.
+// Writes line and a newline to stdout at once: one write of less than
+// PIPE_BUF bytes to a pipe is never split.
 void Report(const std::string& line) {
   const std::string text = line + "\n";
-  size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = write(STDOUT_FILENO, text.data() + done, text.size() - done);
-    if (n <= 0) return;
-    done += static_cast<size_t>(n);
-  }
+  if (write(STDOUT_FILENO, text.data(), text.size()) < 0) std::abort();
 }
 
 int CountBusy(void* counter, int /*attempts*/) {
@@ -130,11 +125,6 @@ int Insert(const Args& args) {
   return 0;
 }
 
-int64_t ReadKey(uint32_t h, const wchar_t* sql) {
-  CQeSqliteCmd select(CQeProjectDbConnectionManager::GetConnection(h), sql);
-  return select.Next() ? select.ColumnInt64(0) : 0;
-}
-
 // Root passes every permission check. In a user namespace without a mapping
 // for root it keeps owning its files, but the capability to override
 // permissions no longer applies to them.
@@ -150,15 +140,13 @@ int ReadOnly(const std::string& command, const Args& args) {
   if (command == "project") {
     status = QeProjectDb_Proj_Insert(h, L"Blocked", L"", L"blocked", &key);
   } else {
-    const int64_t project = ReadKey(h, L"SELECT max(iKey) FROM project;");
+    // The acquisition database's first and only project, job definition and program.
     SQeProjectDbRow_project row;
-    QeProjectDb_Proj_GetOne(h, project, row);
+    QeProjectDb_Proj_GetOne(h, 1, row);
     SQeProjectDbRow_jobrun run;
     run.iKey = -1;
-    status = QeProjectDb_Jobrun_Insert(
-        h, project, QeProjectDb_Proj_MakeAbsPath(h, row.wszFolderName),
-        ReadKey(h, L"SELECT max(iKey) FROM jobdef;"),
-        ReadKey(h, L"SELECT max(iKey) FROM jobprogram;"), 1, L"Blocked run", L"", &run, nullptr);
+    status = QeProjectDb_Jobrun_Insert(h, 1, QeProjectDb_Proj_MakeAbsPath(h, row.wszFolderName), 1,
+                                       1, 1, L"Blocked run", L"", &run, nullptr);
     key = run.iKey;
   }
   QeProjectDb_Db_Disconnect(h);
