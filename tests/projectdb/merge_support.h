@@ -30,15 +30,9 @@ inline CQeStringW PathW(const std::filesystem::path& path) {
 // No problems: what ConsistencyProblems gives for a consistent file.
 inline const std::vector<std::string> kNone;
 
-// Keys of interesting rows of the populated source.
+// What Populate made.
 struct SMergeSource {
-  int64_t project = 0;         // "Zellkultur O'Neil ünï"
-  int64_t runFormat1 = 0;      // run folder "<job definition>\<date>"
-  int64_t runFormat0 = 0;      // run folder "<date>__<run name>"
-  int64_t lateParentTask = 0;  // parent task with a larger key than its child
-  int64_t earlyChildTask = 0;
-  int64_t rootTask = 0;  // task without a parent
-  int files = 0;         // image files written on disk
+  int files = 0;  // image files written on disk
 };
 
 class MergeTest : public ::testing::Test {
@@ -63,10 +57,8 @@ class MergeTest : public ::testing::Test {
   static std::string Dump(const std::filesystem::path& path);
   // Rows of one table, each written with its non-key values and, for each
   // foreign key, the row it points at written the same way: equal for two
-  // files whatever keys the rows got. Sorted. Columns named in ignored
-  // ("project.wszFolderName") are left out.
-  static std::vector<std::string> Canonical(CRawDb& db, const std::wstring& table,
-                                            const std::set<std::string>& ignored = {});
+  // files whatever keys the rows got. Sorted.
+  static std::vector<std::string> Canonical(CRawDb& db, const std::wstring& table);
   // Failures of foreign keys and integrity, and working tables left behind
   // (empty when the file is consistent).
   static std::vector<std::string> ConsistencyProblems(const std::filesystem::path& path);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <list>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -34,7 +35,8 @@ class SearchDbQuery : public ::testing::Test {
                   "UPDATE jobdef SET dMTime=CASE iKey WHEN 1 THEN {} WHEN 2 THEN {} ELSE {} END;"
                   "UPDATE jobrun SET dMTime=CASE iKey WHEN 1 THEN {} WHEN 2 THEN {} WHEN 3 THEN "
                   "{} WHEN 4 THEN NULL ELSE {} END;",
-                  mar1_, apr1_, may1_, mar2noon_, mar5_, apr2_, may3at10_)),
+                  UtcMidnightJdn(2024, 3, 1), apr1_, UtcMidnightJdn(2024, 5, 1), mar2noon_, mar5_,
+                  UtcMidnightJdn(2024, 4, 2), UtcMidnightJdn(2024, 5, 3) + 10.0 / 24.0)),
               "");
   }
 
@@ -51,11 +53,11 @@ class SearchDbQuery : public ::testing::Test {
       QE_OK(QeProjectDb_Jobtask_Insert(h, program[i], 0, 0, 0, L"Capture",
                                        SQeProjectDbJobTaskState(), nullptr, &task[i]));
     }
-    const std::pair<int, const wchar_t*> runs[] = {{1, L"run alpha"},
-                                                   {1, L"run beta"},
-                                                   {2, L"screen run 1"},
-                                                   {2, L"screen run 2"},
-                                                   {3, L"Bob's run"}};
+    // clang-format off
+    const std::pair<int, const wchar_t*> runs[] = {
+        {1, L"run alpha"}, {1, L"run beta"}, {2, L"screen run 1"}, {2, L"screen run 2"},
+        {3, L"Bob's run"}};
+    // clang-format on
     for (int i = 0; i < 5; ++i) {
       const auto [jobdef, name] = runs[i];
       SQeProjectDbRow_project project;
@@ -83,11 +85,11 @@ class SearchDbQuery : public ::testing::Test {
                                        nullptr));
     // Tags (frame labels DAPI, GFP, O'Brien tag; urgent, archived) and properties.
     int64_t tags[5] = {}, area = 0, intensity = 0;
-    const std::pair<const wchar_t*, const wchar_t*> kTags[] = {{L"frame", L"DAPI"},
-                                                               {L"frame", L"GFP"},
-                                                               {L"frame", L"O'Brien tag"},
-                                                               {L"proj", L"urgent"},
-                                                               {L"proj", L"archived"}};
+    // clang-format off
+    const std::pair<const wchar_t*, const wchar_t*> kTags[] = {
+        {L"frame", L"DAPI"}, {L"frame", L"GFP"}, {L"frame", L"O'Brien tag"}, {L"proj", L"urgent"},
+        {L"proj", L"archived"}};
+    // clang-format on
     for (int i = 0; i < 5; ++i) {
       QE_OK(QeProjectDb_Tagdef_Insert(h, kTags[i].first, kTags[i].second, L"", &tags[i]));
     }
@@ -95,10 +97,10 @@ class SearchDbQuery : public ::testing::Test {
     for (const auto& [run, index] : {std::pair{1, 0}, {1, 1}, {2, 0}, {3, 0}, {5, 0}}) {
       QE_OK(QeProjectDb_Frame_Insert(h, run, 0, index, 0.0, 0, 0, nullptr));
     }
-    QE_OK(QeProjectDb_Frametag_Insert(h, 1, dapi, 0, nullptr));
-    QE_OK(QeProjectDb_Frametag_Insert(h, 1, gfp, 1, nullptr));
-    QE_OK(QeProjectDb_Frametag_Insert(h, 2, gfp, 0, nullptr));
-    QE_OK(QeProjectDb_Frametag_Insert(h, 5, obrien, 0, nullptr));
+    for (const auto& [run, tag, index] :
+         {std::tuple{1, dapi, 0}, {1, gfp, 1}, {2, gfp, 0}, {5, obrien, 0}}) {
+      QE_OK(QeProjectDb_Frametag_Insert(h, run, tag, index, nullptr));
+    }
     QE_OK(QeProjectDb_Propdef_Insert(h, L"Morphology", L"Area", L"um2", L"", &area));
     QE_OK(QeProjectDb_Propdef_Insert(h, L"Intensities", L"Intensity", L"", L"", &intensity));
     std::vector<SQeProjectDbRow_frameprop> values = {{0, 1, 0, area, 0, 5.0},
@@ -128,13 +130,9 @@ class SearchDbQuery : public ::testing::Test {
   qe::test::ScopedEnv tz_{"TZ", "UTC0"};
   qe::test::SearchDb db_;
   qe::test::StatementAccess last_;
-  const double mar1_ = UtcMidnightJdn(2024, 3, 1);
   const double mar2noon_ = UtcMidnightJdn(2024, 3, 2) + 0.5;
   const double mar5_ = UtcMidnightJdn(2024, 3, 5);
   const double apr1_ = UtcMidnightJdn(2024, 4, 1);
-  const double apr2_ = UtcMidnightJdn(2024, 4, 2);
-  const double may1_ = UtcMidnightJdn(2024, 5, 1);
-  const double may3at10_ = UtcMidnightJdn(2024, 5, 3) + 10.0 / 24.0;
 };
 
 TEST_F(SearchDbQuery, EachFormFindsItsRunsAndNothingElse) {

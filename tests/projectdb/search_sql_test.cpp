@@ -2,8 +2,6 @@
 // character, and where the parser stops reading a text.
 #include <gtest/gtest.h>
 
-#include <ctime>
-
 #include "projectdb/search_test_util.h"
 #include "qe/core/date_time.h"
 
@@ -40,7 +38,6 @@ TEST(SearchSql, EachBodyWildcardOperatorAndCount) {
   ExpectSql({
       {L"job:exp*", JobBoth(L" LIKE 'exp%'") + L";"},
       {L"job=exp1", JobBoth(L"='exp1'") + L";"},
-      {L"job:r?n", JobBoth(L" LIKE 'r_n'") + L";"},
       {L"assay:seg", kAssayHead + L"assayrun.wszName LIKE '%seg%');"},
       {L"plate=P1", kPlateHead + L"plateinfo.wszName='P1' OR plateinfo.wszBarcode='P1');"},
       {L"keyword:dapi", KeywordBody(L"tagdef.wszName LIKE '%dapi%'") + L";"},
@@ -50,11 +47,9 @@ TEST(SearchSql, EachBodyWildcardOperatorAndCount) {
                                                  Label(L"d") + L";"},
       {L"-label:a", Label(L"a") + L";"},  // the first item is built without its operator
       {L"last:5", every + L"DESC LIMIT 5;"},
-      {L"first=2", every + L"ASC LIMIT 2;"},
       {L"label:a +label:b last: 2",
        Label(L"a") + L" \nUNION " + Label(L"b") + L" \nORDER BY 3 DESC LIMIT 2;"},
       {L"last:0", L""},
-      {L"label:a last:0", Label(L"a") + L";"},
       // Apostrophes are doubled inside the literals.
       {L"job=O'Neil", JobBoth(L"='O''Neil'") + L";"},
       {L"assay:\"it's a '' test\"", kAssayHead + L"assayrun.wszName LIKE '%it''s a '''' test%');"},
@@ -69,20 +64,13 @@ TEST(SearchSql, EachBodyWildcardOperatorAndCount) {
 // blank before the comparator, and unterminated or empty phrases end the
 // parse where they stand.
 TEST(SearchSql, WhereTheParseStops) {
-  const struct {
-    const wchar_t* text;
-    const wchar_t* sameAs;
-    const wchar_t* rest;
-  } kCases[] = {
-      {L"+cell", L"cell", L""},
-      {L"cell labels", L"cell", L"s"},
-      {L"cell label :x", L"cell", L":x"},
-      {L"cell \"abc def", L"cell", L""},
-      {L"cell \"\" nucleus", L"cell", L"nucleus"},
-      {L"labels", L"", L""},
-      {L"label :x", L"", L""},
-      {L"\"\"", L"", L""},
-  };
+  // clang-format off
+  const struct { const wchar_t *text, *sameAs, *rest; } kCases[] = {
+      {L"+cell", L"cell", L""}, {L"cell labels", L"cell", L"s"},
+      {L"cell label :x", L"cell", L":x"}, {L"cell \"abc def", L"cell", L""},
+      {L"cell \"\" nucleus", L"cell", L"nucleus"}, {L"labels", L"", L""},
+      {L"label :x", L"", L""}, {L"\"\"", L"", L""}};
+  // clang-format on
   for (const auto& c : kCases) {
     SCOPED_TRACE(qe::WideToUtf8(c.text));
     int stop = -1;
@@ -114,15 +102,12 @@ TEST_F(SearchSqlDate, DaysTimesAndComparators) {
   const std::wstring before = Compare(L"<", may3_);
   ExpectSql({
       {L"date:3.5.2024", Between(may3_)},
-      {L"date=2024-05-03", Between(may3_)},
       {L"date:3.5.2024 13:45", Between(may3_)},  // ":" takes the whole day
       {L"date<3.5.2024", before},
-      {L"date>2024/5/3", Compare(L">", may3_)},
       {L"date>3.5.2024 2:30 pm", Compare(L">", may3_ + 14.5 * h)},
       {L"date>3.5.2024 12:15 am", Compare(L">", may3_ + 0.25 * h)},
       {L"date<3.5.2024 10:00:30", Compare(L"<", may3_ + (10.0 * 3600 + 30) / 86400.0)},
       {L"date:31.2.2024", L""},
-      {L"date:29.2.2023", L""},
       {L"date>25:00", L""},
       {L"date>13:00 pm", L""},
       {L"label:a +date<3.5.2024", Label(L"a") + L" \nUNION " + before},
@@ -130,12 +115,6 @@ TEST_F(SearchSqlDate, DaysTimesAndComparators) {
       {L"date<3.5.2024 -label:a",
        before.substr(0, before.size() - 1) + L" \nEXCEPT " + Label(L"a") + L";"},
   });
-  // A time alone is today's.
-  const time_t now = time(nullptr);
-  struct tm utc {};
-  gmtime_r(&now, &utc);
-  const double today = UtcMidnightJdn(utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday);
-  EXPECT_EQ(SqlFor(L"date>10:30"), Compare(L">", today + 10.5 / 24.0));
   // Days begin at midnight of the user's zone.
   ScopedEnv berlin("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
   EXPECT_EQ(SqlFor(L"date<3.5.2024"), Compare(L"<", may3_ - 2.0 / 24.0));

@@ -1,22 +1,14 @@
-// The condition list of a "Condition" task and the rewriting of analysis
-// mentions in task data: what step 48 to 60 changes, and what it must leave.
+// The condition list of a "Condition" task, whose texts step 48 to 60
+// rewrites: its layout, and bytes it must refuse.
 #include <gtest/gtest.h>
 
-#include "projectdb/upgrade/analysis_mentions.h"
-#include "projectdb/upgrade/condition_list.h"
+#include "projectdb/upgrade_support.h"
 #include "qe/core/status.h"
 
 namespace qe::upgrade {
 namespace {
 
-SConditionItem Item(uint16_t kind, const wchar_t* text = L"", double number = 0, uint32_t op = 0) {
-  SConditionItem item;
-  item.iKind = kind;
-  item.wszText = text;
-  item.dNumber = number;
-  item.iOperator = op;
-  return item;
-}
+using qe::test::ConditionItem;
 
 CQeByteArray Encode(std::vector<SConditionItem> items) {
   CConditionList list;
@@ -35,11 +27,11 @@ uint32_t U32At(const CQeByteArray& bytes, size_t at) {
 // The header holds the total size and the item count; items of unknown
 // kinds come back byte for byte.
 TEST(ConditionList, LayoutAndRoundTrip) {
-  SConditionItem unknown = Item(42);
+  SConditionItem unknown = ConditionItem(42);
   unknown.payload = {0, 0xFF, 'J', 'o', 'b'};
   const CQeByteArray bytes =
-      Encode({Item(kConditionText, L"ä"), Item(kConditionOperator, L"", 0, 7),
-              Item(kConditionNumber, L"", -2.75), unknown});
+      Encode({ConditionItem(kConditionText, L"ä"), ConditionItem(kConditionOperator, L"", 0, 7),
+              ConditionItem(kConditionNumber, L"", -2.75), unknown});
   // 8 header + (6 + 2) + (6 + 4) + (6 + 8) + (6 + 5)
   ASSERT_EQ(bytes.GetSize(), 51);
   EXPECT_EQ(U32At(bytes, 0), 51u);
@@ -61,9 +53,9 @@ TEST(ConditionList, LayoutAndRoundTrip) {
 // Every cut of a list, wrong sizes and counts, and invalid UTF-8 are
 // refused without reading outside the bytes.
 TEST(ConditionList, RefusesMalformedBytes) {
-  const CQeByteArray good =
-      Encode({Item(kConditionText, L"Job.A.Count"), Item(kConditionNumber, L"", 1.0),
-              Item(kConditionOperator, L"", 0, 2)});
+  const CQeByteArray good = Encode({ConditionItem(kConditionText, L"Job.A.Count"),
+                                    ConditionItem(kConditionNumber, L"", 1.0),
+                                    ConditionItem(kConditionOperator, L"", 0, 2)});
   CConditionList list;
   for (int n = 0; n < good.GetSize(); ++n) {
     EXPECT_EQ(list.Read(good.GetData(), static_cast<size_t>(n)), eQeUnusableFile) << n;
@@ -79,20 +71,6 @@ TEST(ConditionList, RefusesMalformedBytes) {
     CQeByteArray bytes = good;
     bytes.GetData()[at] = value;
     EXPECT_EQ(list.Read(bytes), eQeUnusableFile) << at;
-  }
-}
-
-TEST(AnalysisMentions, OnlyWholeMentionsAreReplaced) {
-  const CQeStringW what(L"Job.Acq.Analysis.Nuclei");
-  const CQeStringW with(L"Job.Nuclei");
-  CQeStringW text(L"Job.Acq.Analysis.Nuclei.Count>1 or Job.Acq.Analysis.Nuclei");
-  EXPECT_TRUE(ReplaceMention(text, what, with));
-  EXPECT_EQ(text.str(), L"Job.Nuclei.Count>1 or Job.Nuclei");
-  for (const wchar_t* kept : {L"Job.Acq.Analysis.Nuclei2.Count", L"Job.Acq.Analysis.Nucleiä",
-                              L"SubJob.Acq.Analysis.Nuclei", L"Job.Acq.Analysis.Nucle"}) {
-    CQeStringW same(kept);
-    EXPECT_FALSE(ReplaceMention(same, what, with)) << CQeStringW(kept).ToUtf8();
-    EXPECT_EQ(same.str(), kept);
   }
 }
 

@@ -28,9 +28,6 @@ TEST_F(UpgradeDetailPlates, PlatesOfRunsReachTheirConfigurationThroughNames) {
               (std::vector<std::vector<std::string>>{
                   {uuid, uuid, Utf8Of(FixtureText(L"plateinfo", L"wszName", k))}}));
   }
-  // Company, type and model moved to the name.
-  EXPECT_EQ(db.Text("SELECT wszModel FROM wellplatename WHERE iKey=3"),
-            Utf8Of(FixtureText(L"wellplatedef", L"wszModel", 3)));
   // Every built-in plate is there once, with a geometry.
   for (const auto& plate : CQeInsertObjectDatabase::m_vectWellplateNames) {
     EXPECT_EQ(

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "projectdb/upgrade/condition_list.h"
 #include "qe/core/string.h"
 #include "qe/sqlite/connection.h"
 #include "support/projectdb/old_version_db.h"
@@ -32,6 +33,19 @@ class CStepDb {
  private:
   sqlite3* db_ = nullptr;
 };
+
+// One item of a condition list.
+inline upgrade::SConditionItem ConditionItem(uint16_t kind, const std::wstring& text = L"",
+                                             double number = 0, uint32_t op = 0,
+                                             std::vector<uint8_t> payload = {}) {
+  upgrade::SConditionItem item;
+  item.iKind = kind;
+  item.wszText = text;
+  item.dNumber = number;
+  item.iOperator = op;
+  item.payload = std::move(payload);
+  return item;
+}
 
 class UpgradeFixture : public ::testing::Test {
  protected:

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
 #include <set>
 
@@ -115,14 +114,6 @@ TEST_F(Demo, APlateMapLeavesOutWellsWithoutValues) {
   EXPECT_EQ(numbers["wellsWithData"], 82);
   for (const auto& well : numbers["wells"]) EXPECT_NE(well["index"].get<int>() % 7, 3);
   EXPECT_GT(fs::file_size(tmp_.File("gaps.png")), 0u);
-}
-
-TEST(DemoFolder, AFolderInUseIsRefusedAndLeftAlone) {
-  TempDir tmp;
-  std::ofstream(tmp.File("keep.txt")) << "mine";
-  ExpectFails(RunTool({"demo", tmp.path().string()}), 1, tmp.path().string());
-  EXPECT_EQ(ReadFile(tmp.File("keep.txt")), "mine");
-  EXPECT_FALSE(fs::exists(tmp.File("demo.db")));
 }
 
 }  // namespace
