@@ -16,17 +16,6 @@ CQeStringW QeSqlite_QuotedText(const CQeStringW& text) {
   return L"'" + QeSqlite_EscapeText(text) + L"'";
 }
 
-CQeStringW QeSqlite_EscapeLikeText(const CQeStringW& text) {
-  std::wstring escaped;
-  escaped.reserve(text.str().size() + 4);
-  for (wchar_t c : text.str()) {
-    if (c == L'%' || c == L'_' || c == L'\\') escaped += L'\\';
-    escaped += c;
-    if (c == L'\'') escaped += L'\'';
-  }
-  return CQeStringW(std::move(escaped));
-}
-
 CQeStringW QeSqlite_StoredText(const CQeStringW& text) {
   std::wstring stored = text.str();
   for (wchar_t& c : stored) {

@@ -7,9 +7,9 @@
 //  - Every caller-supplied text placed inside a quoted SQL literal goes
 //    through QeSqlite_EscapeText (or QeSqlite_QuotedText), the one place
 //    that escapes texts: apostrophes are doubled, nothing else changes.
-//    A text that a LIKE pattern must match literally (a name prefix) goes
-//    through QeSqlite_EscapeLikeText instead, and the statement names the
-//    escape character: "... LIKE '<escaped>%' ESCAPE '\\'".
+//    Where a caller's text must be found literally inside a column (a
+//    name prefix), statements use instr() rather than LIKE, so % and _
+//    stay plain characters.
 //    Table and column names come from table definitions and are used as
 //    they stand.
 #pragma once
@@ -22,12 +22,6 @@ CQeStringW QeSqlite_EscapeText(const CQeStringW& text);
 
 // The text as a complete SQL string literal: 'O''Neil'.
 CQeStringW QeSqlite_QuotedText(const CQeStringW& text);
-
-// The text ready to stand literally inside a LIKE pattern between two
-// apostrophes, for a statement that declares "ESCAPE '\\'": the LIKE
-// wildcards % and _ and the backslash itself get a backslash before them,
-// and apostrophes are doubled. 50%_a\b's becomes 50\%\_a\\b''s.
-CQeStringW QeSqlite_EscapeLikeText(const CQeStringW& text);
 
 // The text as SQLite stores and returns it: what UTF-8 and UTF-16 cannot
 // carry (surrogates, values beyond U+10FFFF) and the noncharacters U+FFFE
